@@ -97,8 +97,7 @@ bool MainModule::WriteSpells(const QString &path) const {
         patch(chunk, offset, NameTableOffset, names, [](qint64) { return false; });
         patch(chunk, offset, SpellTableOffset, records,
               [](qint64 inTable) { return inTable % RecordSize == RecordSize - 1; });
-        if ((writeChunkHook && !writeChunkHook(offset)) ||
-            target.write(chunk) != chunk.size()) {
+        if ((writeChunkHook && !writeChunkHook(offset)) || target.write(chunk) != chunk.size()) {
             target.cancelWriting();
             return false;
         }

@@ -12,10 +12,10 @@ namespace corvantis {
 // Where the two tables sit in a cartridge image. Nothing else of the image is
 // read or interpreted.
 constexpr int SlotCount = 64;
-constexpr int FieldCount = 7;      // record bytes 1..7 are edited; byte 8 is never touched
+constexpr int FieldCount = 7; // record bytes 1..7 are edited; byte 8 is never touched
 constexpr int RecordSize = 8;
-constexpr int NameLength = 4;      // text bytes of a name record
-constexpr int NameRecordSize = 5;  // text bytes plus the 0x00 terminator
+constexpr int NameLength = 4;     // text bytes of a name record
+constexpr int NameRecordSize = 5; // text bytes plus the 0x00 terminator
 constexpr qint64 SpellTableOffset = 0x301F0;
 constexpr qint64 NameTableOffset = 0x2BE13;
 constexpr qint64 SpellTableSize = qint64(SlotCount) * RecordSize;

@@ -64,6 +64,8 @@ QByteArray EncodeName(const QString &text) {
     return name;
 }
 
-bool IsNameCharacter(QChar c) { return byteFor(c.unicode()) >= 0; }
+bool IsNameCharacter(QChar c) {
+    return byteFor(c.unicode()) >= 0;
+}
 
 } // namespace corvantis
