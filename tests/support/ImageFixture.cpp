@@ -34,3 +34,31 @@ QString ImageFolder::add(const QString &name, const QByteArray &bytes) const {
 }
 
 } // namespace corvantis::test
+
+#include "data/MainModule.h"
+
+namespace corvantis::test {
+
+void setRecord(QByteArray &image, int slot, std::initializer_list<int> bytes) {
+    qint64 at = SpellTableOffset + qint64(slot) * RecordSize;
+    for (int b : bytes)
+        image[at++] = char(b);
+}
+
+void setName(QByteArray &image, int slot, const QByteArray &fourBytes) {
+    QByteArray record = fourBytes.left(NameLength);
+    record.append(char(0));
+    image.replace(NameTableOffset + qint64(slot) * NameRecordSize, NameRecordSize, record);
+}
+
+QByteArray plainImage(quint32 seed) {
+    QByteArray image = randomImage(256 * 1024 + 16, seed);
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        // Valid everywhere: First Byte 0x18, Damage, number case.
+        setRecord(image, slot, {0x18, 0, 0, 1, 1, 176, 32});
+        setName(image, slot, QByteArray(4, char(0x8A)));
+    }
+    return image;
+}
+
+} // namespace corvantis::test

@@ -28,3 +28,15 @@ class ImageFolder {
 };
 
 } // namespace corvantis::test
+
+namespace corvantis::test {
+
+// Puts bytes 1..7 of a slot's record into an image (byte 8 is left alone).
+void setRecord(QByteArray &image, int slot, std::initializer_list<int> bytes);
+// Puts a slot's four name bytes and the terminator into an image.
+void setName(QByteArray &image, int slot, const QByteArray &fourBytes);
+// A random image of 256 KiB + 16 bytes in which no slot is special and every
+// name is a plain "AAAA".
+QByteArray plainImage(quint32 seed = 1);
+
+} // namespace corvantis::test

@@ -1,0 +1,78 @@
+#include "ui/Prompter.h"
+
+#include "ui/Texts.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QMessageBox>
+
+namespace corvantis {
+
+Prompter::Answer DialogPrompter::ask(QWidget *parent, const QString &text, Buttons buttons,
+                                     Icon icon) {
+    QMessageBox box(parent);
+    box.setWindowTitle(texts::AppTitle);
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    switch (icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    QPushButton *first = nullptr;
+    switch (buttons) {
+    case Buttons::Ok:
+        first = box.addButton(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        first = box.addButton(QMessageBox::Ok);
+        box.addButton(QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        first = box.addButton(QMessageBox::Yes);
+        box.addButton(QMessageBox::No);
+        break;
+    }
+    box.setDefaultButton(first);
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Ok:
+        return Answer::Ok;
+    default:
+        // Escape or the close button: the safe answer of the set.
+        return buttons == Buttons::YesNo ? Answer::No
+                                         : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
+    }
+}
+
+std::optional<Prompter::OpenChoice> DialogPrompter::chooseImage(QWidget *parent) {
+    QFileDialog dialog(parent, texts::OpenTitle);
+    // Qt's own dialog, so that it can carry the read-only box.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(texts::OpenFilter);
+    auto *readOnly = new QCheckBox(texts::OpenReadOnly, &dialog);
+    readOnly->setObjectName("openReadOnly");
+    if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+        grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return OpenChoice{dialog.selectedFiles().constFirst(), readOnly->isChecked()};
+}
+
+} // namespace corvantis

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace corvantis {
+
+// Every question the editor asks and every message it shows goes through one
+// Prompter, as does the choice of an image to open, so that tests can answer
+// them from a script.
+class Prompter {
+  public:
+    enum class Buttons { Ok, OkCancel, YesNo };
+    enum class Icon { Information, Question, Warning, Critical };
+    enum class Answer { Ok, Cancel, Yes, No };
+
+    struct OpenChoice {
+        QString path;
+        bool readOnly = false;
+    };
+
+    virtual ~Prompter() = default;
+
+    // Shows a modal message titled with the program's name; the first button
+    // (OK or Yes) is the default.
+    virtual Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) = 0;
+
+    // Asks for an existing image to open; nothing when the user cancels.
+    virtual std::optional<OpenChoice> chooseImage(QWidget *parent) = 0;
+};
+
+// The real dialogs.
+class DialogPrompter : public Prompter {
+  public:
+    Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
+    std::optional<OpenChoice> chooseImage(QWidget *parent) override;
+};
+
+} // namespace corvantis

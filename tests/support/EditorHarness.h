@@ -1,0 +1,57 @@
+#pragma once
+
+#include "support/ImageFixture.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/mainForm.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <memory>
+
+namespace corvantis::test {
+
+using Buttons = Prompter::Buttons;
+using Icon = Prompter::Icon;
+using Answer = Prompter::Answer;
+
+// One editor window with a scripted prompter and a scratch folder.
+class EditorHarness {
+  public:
+    EditorHarness();
+    ~EditorHarness();
+
+    // Starts the window on an image written from bytes (as the command line
+    // does): writable, slot 0 shown.
+    void startOn(const QByteArray &image, const QString &name = QStringLiteral("game.nes"));
+    // Starts the window on an image picked in the open dialog.
+    void startPicking(const QByteArray &image, bool readOnly);
+
+    template <typename T> T *find(const char *name) const {
+        return window->findChild<T *>(QLatin1String(name));
+    }
+    QComboBox *combo(const char *name) const { return find<QComboBox>(name); }
+    QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
+    QLabel *label(const char *name) const { return find<QLabel>(name); }
+    bool shown(const char *name) const;
+
+    // Picks the item with that text in a combo box's popup, as a user does.
+    void pick(const char *box, const QString &item);
+    // Selects a slot in the selector through its popup.
+    void select(int slot);
+    // Types into a line edit that takes the focus first.
+    void type(const char *edit, const QString &text);
+    void key(const char *widget, int key);
+    void trigger(const char *action);
+
+    QString rawLine() const;
+    QByteArray file() const { return readWhole(path); }
+
+    ImageFolder folder;
+    QString path;
+    ScriptedPrompter prompter;
+    std::unique_ptr<mainForm> window;
+};
+
+} // namespace corvantis::test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "ui/Prompter.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+
+namespace corvantis::test {
+
+// Answers the editor's questions from a script and records every message in
+// order. A question that nobody scripted fails the running test at once.
+class ScriptedPrompter : public Prompter {
+  public:
+    struct Message {
+        QString text;
+        Buttons buttons = Buttons::Ok;
+        Icon icon = Icon::Information;
+        bool operator==(const Message &o) const {
+            return text == o.text && buttons == o.buttons && icon == o.icon;
+        }
+    };
+
+    // The next message must be exactly this; it is answered with answer.
+    void expect(const QString &text, Buttons buttons, Icon icon, Answer answer);
+    // The next file choice: a path (with the read-only box) or a cancel.
+    void expectOpen(const QString &path, bool readOnly = false);
+    void expectOpenCancel();
+
+    Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
+    std::optional<OpenChoice> chooseImage(QWidget *parent) override;
+
+    // Whether every scripted step has been used.
+    bool done() const { return script_.empty(); }
+    QString pending() const;
+
+    QList<Message> messages; // every message shown, in order
+    int openDialogs = 0;     // how often the open dialog was shown
+
+  private:
+    struct Step {
+        bool open = false;
+        Message message;
+        Answer answer = Answer::Ok;
+        std::optional<OpenChoice> choice;
+    };
+    std::deque<Step> script_;
+};
+
+} // namespace corvantis::test
