@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 
 namespace corvantis::test {
@@ -22,12 +23,20 @@ EditorHarness::~EditorHarness() {
 void EditorHarness::startOn(const QByteArray &image, const QString &name) {
     path = folder.add(name, image);
     window->Form_Load(path);
+    activate();
+}
+
+void EditorHarness::activate() {
+    // Focus changes (and so focus-out edits) need an active window.
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
 
 void EditorHarness::startPicking(const QByteArray &image, bool readOnly) {
     path = folder.add(QStringLiteral("game.nes"), image);
     prompter.expectOpen(path, readOnly);
     window->Form_Load();
+    activate();
 }
 
 bool EditorHarness::shown(const char *name) const {
@@ -63,11 +72,17 @@ void EditorHarness::type(const char *name, const QString &text) {
     QTest::keyClicks(w, text);
 }
 
-void EditorHarness::key(const char *name, int k) {
+void EditorHarness::key(const char *name, int k, Qt::KeyboardModifiers modifiers) {
     QWidget *w = window->findChild<QWidget *>(QLatin1String(name));
     QVERIFY2(w, name);
     w->setFocus();
-    QTest::keyClick(w, Qt::Key(k));
+    QTest::keyClick(w, Qt::Key(k), modifiers);
+}
+
+void EditorHarness::paste(const char *name, const QString &text) {
+    QApplication::clipboard()->setText(text);
+    key(name, Qt::Key_A, Qt::ControlModifier);
+    key(name, Qt::Key_V, Qt::ControlModifier);
 }
 
 void EditorHarness::trigger(const char *name) {

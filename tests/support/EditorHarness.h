@@ -42,7 +42,10 @@ class EditorHarness {
     void select(int slot);
     // Types into a line edit that takes the focus first.
     void type(const char *edit, const QString &text);
-    void key(const char *widget, int key);
+    void key(const char *widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Replaces a box's whole text through the clipboard, as a paste does.
+    void paste(const char *widget, const QString &text);
+    void activate();
     void trigger(const char *action);
 
     QString rawLine() const;
