@@ -410,6 +410,18 @@ class TestEditing : public QObject {
         QCOMPARE(h.window->store().SpellBytes(0, 1), quint8(0x6B));
     }
 
+    void refusedFirstByteShowsTheStoredItemAgain() {
+        EditorHarness h;
+        h.startPicking(plainImage(), true);
+        h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
+        h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
+        h.type("cbByte1", "20");
+        h.key("cbByte1", Qt::Key_Return);
+        QVERIFY(h.prompter.done());
+        QCOMPARE(h.combo("cbByte1")->currentText(), QStringLiteral("18 Damaging"));
+        QCOMPARE(h.window->store().SpellBytes(0, 1), quint8(0x18));
+    }
+
     void firstByteDecidesTheQuestionByTheStoredValue() {
         EditorHarness h;
         QByteArray image = plainImage();
