@@ -5,23 +5,43 @@
 
 #include <cstdio>
 
-// Starts the editor: on the image named on the command line (as a file
-// manager's "Open with" does), or asking for one.
-int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvantis-spell-editor"));
-    QApplication::setApplicationVersion(QStringLiteral("1.5"));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.corvantis.SpellEditor"));
+namespace {
 
+void nameProgram() {
+    QCoreApplication::setApplicationName(QStringLiteral("corvantis-spell-editor"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.5"));
+}
+
+// Reads the command line before any window system is needed, so that --help,
+// --version and usage errors work without a display. Returns the image to
+// open (possibly none), or an exit status in status.
+QString parseCommandLine(int argc, char *argv[], int &status) {
+    QCoreApplication core(argc, argv);
+    nameProgram();
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Edits the spell table of a Corvantis NES cartridge image."));
+    // Qt's own options (-platform xcb, -style fusion, ...) are the toolkit's.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin",
+                             "qwindowgeometry", "qwindowicon", "qwindowtitle", "display",
+                             "geometry", "style", "stylesheet", "session", "title", "name"}) {
+        QCommandLineOption qtOption(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        qtOption.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtOption);
+    }
+    for (const char *name : {"reverse", "nograb", "dograb", "sync", "widgetcount"}) {
+        QCommandLineOption qtFlag(QString::fromLatin1(name));
+        qtFlag.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qtFlag);
+    }
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("image"),
                                  QStringLiteral("The .nes image to open, writable."),
                                  QStringLiteral("[image]"));
-    const bool parsed = parser.parse(QApplication::arguments());
+
+    const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help))
         parser.showHelp(0);
     if (parsed && parser.isSet(version))
@@ -30,11 +50,29 @@ int main(int argc, char *argv[]) {
         const QString why = parsed ? QStringLiteral("Too many arguments: give one image at most.")
                                    : parser.errorText();
         std::fprintf(stderr, "%s\n\n%s", qPrintable(why), qPrintable(parser.helpText()));
-        return 2;
+        status = 2;
+        return {};
     }
+    status = -1;
+    const QStringList images = parser.positionalArguments();
+    return images.isEmpty() ? QString() : images.constFirst();
+}
+
+} // namespace
+
+// Starts the editor: on the image named on the command line (as a file
+// manager's "Open with" does), or asking for one.
+int main(int argc, char *argv[]) {
+    int status = -1;
+    const QString image = parseCommandLine(argc, argv, status);
+    if (status >= 0)
+        return status;
+
+    QApplication app(argc, argv);
+    nameProgram();
+    QApplication::setDesktopFileName(QStringLiteral("io.github.corvantis.SpellEditor"));
 
     corvantis::mainForm window;
-    const QStringList images = parser.positionalArguments();
-    window.Form_Load(images.isEmpty() ? QString() : images.constFirst());
+    window.Form_Load(image);
     return app.exec();
 }
