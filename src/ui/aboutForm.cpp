@@ -1,1 +1,80 @@
 #include "ui/aboutForm.h"
+
+#include "ui_aboutForm.h"
+
+#include <QLabel>
+
+#include <algorithm>
+
+// The icon lives in a static library, whose resources are linked in only when
+// something registers them by name.
+static void registerIconResources() {
+    Q_INIT_RESOURCE(corvantis);
+}
+
+namespace corvantis {
+
+namespace {
+
+const char IconPath[] = ":/icons/corvantis-spell-editor.ico";
+
+void ensureResources() {
+    static const bool registered = (registerIconResources(), true);
+    Q_UNUSED(registered);
+}
+
+} // namespace
+
+QIcon ProgramIcon() {
+    ensureResources();
+    QIcon icon(QString::fromLatin1(IconPath));
+    for (int size : {16, 48, 64, 128})
+        icon.addFile(QStringLiteral(":/icons/corvantis-spell-editor-%1.png").arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
+QPixmap ProgramIconPixmap(int size) {
+    ensureResources();
+    const QPixmap picture(QString::fromLatin1(IconPath));
+    return picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+} // namespace corvantis
+
+aboutForm::aboutForm(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::aboutForm>()) {
+    ui->setupUi(this);
+    // A fixed dialog frame: title and close box only, no resizing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(size());
+    setWindowIcon(corvantis::ProgramIcon());
+    // Already the label's size, so the label's own stretching changes nothing
+    // and the pixels stay square.
+    ui->Image1->setPixmap(corvantis::ProgramIconPixmap(ui->Image1->width()));
+    fitLabels();
+    connect(ui->cmdOK, &QPushButton::clicked, this, &aboutForm::cmdOK_Click);
+}
+
+aboutForm::~aboutForm() = default;
+
+void aboutForm::cmdOK_Click() {
+    // Hidden, not destroyed: the next About command shows this same box.
+    accept();
+}
+
+// The label sizes suit the usual dialog font. A wider font must not cut a
+// text: a label grows away from the edge its text is aligned to.
+void aboutForm::fitLabels() {
+    for (QLabel *label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6}) {
+        const int needed = label->sizeHint().width();
+        if (needed <= label->width())
+            continue;
+        QRect r = label->geometry();
+        if (label->alignment() & Qt::AlignRight)
+            r.setLeft(std::max(0, r.right() + 1 - needed));
+        else
+            r.setWidth(std::min(needed, width() - r.left()));
+        label->setGeometry(r);
+    }
+}
