@@ -75,7 +75,6 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     connect(ui->menuFileExit, &QAction::triggered, this, &mainForm::menuFileExit_Click);
     connect(ui->menuHelpContents, &QAction::triggered, this, &mainForm::menuHelpContents_Click);
     connect(ui->menuHelpAbout, &QAction::triggered, this, &mainForm::menuHelpAbout_Click);
-    ui->menuHelpContents->setShortcutContext(Qt::ApplicationShortcut);
 
     connect(ui->cbSpellName, &QComboBox::currentIndexChanged, this, &mainForm::cbSpellName_Click);
     connect(ui->cbByte2, &QComboBox::currentIndexChanged, this, &mainForm::cbByte2_Click);
