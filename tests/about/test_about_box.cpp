@@ -20,14 +20,14 @@ QRect twips(int left, int top, int width, int height) {
     return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-struct LabelSpec {
+struct LabelLayout {
     const char *name;
     const char *text;
     QRect rect;
     bool rightAligned;
 };
 
-const LabelSpec Labels[] = {
+const LabelLayout Labels[] = {
     // The title is wider than its 1815 twips at the usual font, so it reaches
     // further left, still clear of the picture, and keeps its right edge.
     {"Label1", "Corvantis Spell Editor", twips(1320, 240, 2055, 255), true},
@@ -43,16 +43,16 @@ constexpr int RightEdge = 3375 / 15;
 
 QStringList shownTexts(const aboutForm *box) {
     QStringList texts;
-    for (const LabelSpec &spec : Labels)
-        texts << box->findChild<QLabel *>(spec.name)->text();
+    for (const LabelLayout &want : Labels)
+        texts << box->findChild<QLabel *>(want.name)->text();
     texts << box->findChild<QPushButton *>("cmdOK")->text();
     return texts;
 }
 
 QStringList expectedTexts() {
     QStringList texts;
-    for (const LabelSpec &spec : Labels)
-        texts << spec.text;
+    for (const LabelLayout &want : Labels)
+        texts << want.text;
     texts << "OK";
     return texts;
 }
@@ -130,21 +130,21 @@ void TestAboutBox::closesAndShowsTheSameBoxAgain() {
 
 void TestAboutBox::layout() {
     aboutForm box;
-    for (const LabelSpec &spec : Labels) {
-        auto *label = box.findChild<QLabel *>(spec.name);
-        QVERIFY2(label, spec.name);
-        QCOMPARE(label->text(), QString(spec.text));
+    for (const LabelLayout &want : Labels) {
+        auto *label = box.findChild<QLabel *>(want.name);
+        QVERIFY2(label, want.name);
+        QCOMPARE(label->text(), QString(want.text));
         const QRect r = label->geometry();
-        QCOMPARE(r.top(), spec.rect.top());
-        QCOMPARE(r.height(), spec.rect.height());
+        QCOMPARE(r.top(), want.rect.top());
+        QCOMPARE(r.height(), want.rect.height());
         // A label may be wider than laid out only where its text needs it, and
         // grows away from the edge its text is aligned to.
-        QCOMPARE(r.width(), std::max(spec.rect.width(), label->sizeHint().width()));
-        if (spec.rightAligned) {
+        QCOMPARE(r.width(), std::max(want.rect.width(), label->sizeHint().width()));
+        if (want.rightAligned) {
             QCOMPARE(r.right() + 1, RightEdge);
             QVERIFY(label->alignment() & Qt::AlignRight);
         } else {
-            QCOMPARE(r.left(), spec.rect.left());
+            QCOMPARE(r.left(), want.rect.left());
             QVERIFY(label->alignment() & Qt::AlignLeft);
         }
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
@@ -199,11 +199,11 @@ void TestAboutBox::labelsShowTheirWholeText() {
     QApplication::setFont(font);
     {
         aboutForm box;
-        for (const LabelSpec &spec : Labels) {
-            auto *label = box.findChild<QLabel *>(spec.name);
+        for (const LabelLayout &want : Labels) {
+            auto *label = box.findChild<QLabel *>(want.name);
             const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
             QVERIFY2(needed <= label->width(), qPrintable(QString("%1 needs %2 pixels, has %3")
-                                                              .arg(spec.name)
+                                                              .arg(want.name)
                                                               .arg(needed)
                                                               .arg(label->width())));
             QVERIFY(label->sizeHint().width() <= label->width());
