@@ -1,3 +1,4 @@
+#include "ui/aboutForm.h"
 #include "ui/mainForm.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     nameProgram();
     QApplication::setDesktopFileName(QStringLiteral("io.github.corvantis.SpellEditor"));
+    QApplication::setWindowIcon(corvantis::ProgramIcon());
 
     corvantis::mainForm window;
     window.Form_Load(image);

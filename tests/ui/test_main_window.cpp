@@ -1,4 +1,5 @@
 #include "support/EditorHarness.h"
+#include "tools/DemoImage.h"
 #include "ui/Texts.h"
 
 #include <QAction>
@@ -331,13 +332,22 @@ class TestMainWindow : public QObject {
             QCOMPARE(int(h.window->store().SpellBytes(9, n)), record[n - 1]);
     }
 
+    // The demo image holds every way a field can show; random bytes hold
+    // mostly invalid ones.
+    void everySlotShowsWithoutEditing_data() {
+        QTest::addColumn<QByteArray>("image");
+        QTest::newRow("demo image") << MakeDemoImage();
+        QTest::newRow("random bytes") << randomImage(256 * 1024 + 16, 77);
+    }
     void everySlotShowsWithoutEditing() {
+        QFETCH(QByteArray, image);
         EditorHarness h;
-        QByteArray image = randomImage(256 * 1024 + 16, 77);
         h.startOn(image);
         for (int slot = 0; slot < 64; ++slot) {
-            h.combo("cbSpellName")->setCurrentIndex(slot);
+            h.select(slot);
+            QCOMPARE(h.combo("cbSpellName")->currentIndex(), slot);
             QCOMPARE(h.rawLine().size(), 21);
+            QVERIFY(!h.shown("lblSpellChanged"));
         }
         QVERIFY(h.prompter.messages.isEmpty());
         QVERIFY(!h.window->store().FileChanged);
