@@ -53,12 +53,10 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     // default one.
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSize(9);
-    for (QWidget *w : {static_cast<QWidget *>(ui->cbSpellName), static_cast<QWidget *>(ui->txtName),
-                       static_cast<QWidget *>(ui->txtRaw), static_cast<QWidget *>(ui->cbByte1),
-                       static_cast<QWidget *>(ui->cbByte2), static_cast<QWidget *>(ui->txtByte2),
-                       static_cast<QWidget *>(ui->cbByte3), static_cast<QWidget *>(ui->cbByte4),
-                       static_cast<QWidget *>(ui->cbByte5), static_cast<QWidget *>(ui->cbByte6),
-                       static_cast<QWidget *>(ui->cbByte7)})
+    const QList<QWidget *> boxes{ui->cbSpellName, ui->txtName,  ui->txtRaw,  ui->cbByte1,
+                                 ui->cbByte2,     ui->txtByte2, ui->cbByte3, ui->cbByte4,
+                                 ui->cbByte5,     ui->cbByte6,  ui->cbByte7};
+    for (QWidget *w : boxes)
         w->setFont(fixed);
     ui->cbByte1->setEditText(QStringLiteral("cbByte1"));
     ui->cbByte1->setCompleter(nullptr);

@@ -1,8 +1,10 @@
 #include "data/NameCodec.h"
+#include "support/ImageFixture.h"
 
 #include <QTest>
 
 using namespace corvantis;
+using corvantis::test::bytes;
 
 namespace {
 
@@ -32,13 +34,6 @@ QString expectedCharacter(int byte) {
     default:
         return {};
     }
-}
-
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
 }
 
 } // namespace

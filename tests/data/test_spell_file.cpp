@@ -47,6 +47,19 @@ bool sameStore(const MainModule &a, const MainModule &b) {
     return true;
 }
 
+// Paths that cannot work for anyone, whoever runs the test.
+QString badPath(const ImageFolder &folder, const QString &what, const QString &shortPath) {
+    if (what == "missing")
+        return folder.path("none.nes");
+    if (what == "directory")
+        return folder.path(".");
+    if (what == "short")
+        return shortPath;
+    if (what == "nofolder")
+        return folder.path("no/such/folder/a.nes");
+    return {}; // empty
+}
+
 QStringList filesIn(const QString &dir) {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
@@ -136,17 +149,9 @@ class TestSpellFile : public QObject {
     void failedLoadLeavesTheStore() {
         QFETCH(QString, what);
         ImageFolder folder;
-        QString path;
-        if (what == "missing")
-            path = folder.path("none.nes");
-        else if (what == "directory")
-            path = folder.path(".");
-        else if (what == "short")
-            path = folder.add("s.nes", randomImage(MinimumImageSize - 1, 3));
-        else if (what == "zero")
-            path = folder.add("z.nes", QByteArray());
-        else if (what == "nofolder")
-            path = folder.path("no/such/folder/a.nes");
+        const QString shortPath = folder.add(
+            "s.nes", what == "zero" ? QByteArray() : randomImage(MinimumImageSize - 1, 3));
+        const QString path = badPath(folder, what == "zero" ? "short" : what, shortPath);
 
         MainModule m = markedStore();
         const MainModule before = markedStore();
@@ -167,15 +172,7 @@ class TestSpellFile : public QObject {
         ImageFolder folder;
         const QByteArray shortImage = randomImage(MinimumImageSize - 1, 5);
         const QString shortPath = folder.add("s.nes", shortImage);
-        QString path;
-        if (what == "missing")
-            path = folder.path("none.nes");
-        else if (what == "directory")
-            path = folder.path(".");
-        else if (what == "short")
-            path = shortPath;
-        else if (what == "nofolder")
-            path = folder.path("no/such/a.nes");
+        const QString path = badPath(folder, what, shortPath);
 
         const MainModule m = markedStore();
         QVERIFY(!m.WriteSpells(path));

@@ -4,6 +4,13 @@
 
 namespace corvantis::test {
 
+QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
+
 QByteArray randomImage(qint64 size, quint32 seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> byte(0, 255);

@@ -8,6 +8,9 @@
 
 namespace corvantis::test {
 
+// A byte string written as numbers.
+QByteArray bytes(std::initializer_list<int> values);
+
 // Random bytes of the given size, the same for the same seed.
 QByteArray randomImage(qint64 size, quint32 seed);
 

@@ -18,13 +18,6 @@ constexpr qint64 NameTable = 0x2BE13;
 const std::initializer_list<int> Ordinary = {0x18, 7, 16, 2, 1, 184, 33};
 const std::initializer_list<int> Special = {0xFF, 7, 16, 2, 1, 184, 33};
 
-QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
 } // namespace
 
 class TestEditing : public QObject {
