@@ -3,10 +3,13 @@
 #include "ui/Texts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace corvantis;
 using namespace corvantis::test;
@@ -466,6 +469,33 @@ class TestMainWindow : public QObject {
         QCOMPARE(visited,
                  (QStringList{"cbSpellName", "txtName", "txtRaw", "cbByte4", "cbByte5", "cbByte2",
                               "cbByte3", "cbByte6", "cbByte7", "cbByte1", "cbSpellName"}));
+    }
+
+    // The About box is modal over the window, made once and shown again.
+    void aboutBoxIsOneModalInstance() {
+        EditorHarness h;
+        h.startOn(plainImage());
+        h.select(7);
+        QList<QWidget *> seen;
+        for (int i = 0; i < 2; ++i) {
+            QTimer::singleShot(0, h.window.get(), [&] {
+                QWidget *box = QApplication::activeModalWidget();
+                seen << box;
+                QVERIFY(box);
+                QCOMPARE(box->objectName(), QStringLiteral("aboutForm"));
+                QCOMPARE(box->parentWidget(), h.window.get());
+                auto *ok = box->findChild<QPushButton *>(QStringLiteral("cmdOK"));
+                QVERIFY(ok);
+                ok->click();
+            });
+            h.trigger("menuHelpAbout");
+        }
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0], seen[1]);
+        QVERIFY(!seen[0]->isVisible());
+        QCOMPARE(h.combo("cbSpellName")->currentIndex(), 7);
+        QVERIFY(!h.window->store().FileChanged);
+        QVERIFY(h.prompter.messages.isEmpty());
     }
 
     void helpOpensThePageWithoutTouchingTheData() {
