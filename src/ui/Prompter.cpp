@@ -3,11 +3,34 @@
 #include "ui/Texts.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
 
 namespace corvantis {
+
+namespace {
+
+// A check box whose access key ticks it at once. Qt's own ticks it only at the
+// end of a short press animation, so an Enter typed right after the access
+// key would accept the dialog with the box still unticked.
+class ImmediateCheckBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+
+  protected:
+    bool event(QEvent *e) override {
+        if (e->type() == QEvent::Shortcut) {
+            setFocus(Qt::ShortcutFocusReason);
+            click();
+            return true;
+        }
+        return QCheckBox::event(e);
+    }
+};
+
+} // namespace
 
 Prompter::Answer DialogPrompter::ask(QWidget *parent, const QString &text, Buttons buttons,
                                      Icon icon) {
@@ -66,7 +89,7 @@ std::optional<Prompter::OpenChoice> DialogPrompter::chooseImage(QWidget *parent)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(texts::OpenFilter);
-    auto *readOnly = new QCheckBox(texts::OpenReadOnly, &dialog);
+    auto *readOnly = new ImmediateCheckBox(texts::OpenReadOnly, &dialog);
     readOnly->setObjectName("openReadOnly");
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
         grid->addWidget(readOnly, grid->rowCount(), 0, 1, grid->columnCount());
