@@ -1,0 +1,203 @@
+// Times the editor's own work on a 256 KiB + 16 image: loading the two
+// tables, saving them (through to the committed file), showing each of the 64
+// slots in a real window, and one complete edit from a pick to the raw line.
+// Prints one line per figure; it never fails on a time, only on a wrong
+// result.
+//
+// Usage: corvantis-bench                  run on the offscreen platform
+//        corvantis-bench --image PATH     only write the benchmark image
+
+#include "data/MainModule.h"
+#include "data/NameCodec.h"
+#include "fields/FieldCodec.h"
+#include "ui/mainForm.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <numeric>
+#include <random>
+#include <vector>
+
+using namespace corvantis;
+
+namespace {
+
+constexpr qint64 ImageSize = 256 * 1024 + 16;
+
+// Answers every question with its first button and counts them, so that a
+// question where none belongs shows in the figures instead of blocking.
+class CountingPrompter : public Prompter {
+  public:
+    Answer ask(QWidget *, const QString &, Buttons buttons, Icon) override {
+        ++questions;
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
+    }
+    std::optional<OpenChoice> chooseImage(QWidget *) override { return std::nullopt; }
+    int questions = 0;
+};
+
+// Random bytes around ordinary records (no slot is special) whose Elemental
+// differs from slot to slot, and names "S0".."S63".
+QByteArray benchImage() {
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    QByteArray image(ImageSize, '\0');
+    for (char &b : image)
+        b = char(byte(rng));
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const quint8 elemental = *EncodeField(3, slot % InvalidIndex(3));
+        const quint8 record[FieldCount] = {0x18, 0, elemental, 1, 1, 176, 32};
+        for (int n = 0; n < FieldCount; ++n)
+            image[SpellTableOffset + slot * RecordSize + n] = char(record[n]);
+        QByteArray name = EncodeName(QStringLiteral("S%1").arg(slot));
+        name.append(NameLength - name.size(), char(NameFiller));
+        name.append(char(NameTerminator));
+        image.replace(NameTableOffset + slot * NameRecordSize, NameRecordSize, name);
+    }
+    return image;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+[[noreturn]] void fail(const char *what) {
+    std::fprintf(stderr, "bench: %s\n", what);
+    std::exit(1);
+}
+
+// Runs one step that many times and returns each run's time in milliseconds.
+std::vector<double> timeRuns(int runs, const std::function<void()> &step) {
+    std::vector<double> ms;
+    ms.reserve(size_t(runs));
+    QElapsedTimer timer;
+    for (int i = 0; i < runs; ++i) {
+        timer.start();
+        step();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return ms;
+}
+
+void report(const char *what, std::vector<double> ms, double targetMs) {
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2];
+    const double mean = std::accumulate(ms.begin(), ms.end(), 0.0) / double(ms.size());
+    char runs[24];
+    std::snprintf(runs, sizeof runs, "n=%zu", ms.size());
+    std::printf("%-42s median %7.3f ms  mean %7.3f  min %7.3f  max %7.3f  ", what, median, mean,
+                ms.front(), ms.back());
+    if (targetMs > 0)
+        std::printf("%-7s  (target < %g ms: %s)", runs, targetMs,
+                    median < targetMs ? "within target" : "MISSED");
+    else
+        std::printf("%s", runs);
+    std::printf("\n");
+}
+
+QString rawLine(const MainModule &store, int slot) {
+    QString raw;
+    for (int n = 1; n <= FieldCount; ++n)
+        raw +=
+            QStringLiteral("%1 ").arg(store.SpellBytes(slot, n), 2, 16, QLatin1Char('0')).toUpper();
+    return raw;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    if (argc == 3 && qstrcmp(argv[1], "--image") == 0)
+        return writeFile(QString::fromLocal8Bit(argv[2]), benchImage()) ? 0 : 1;
+
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bench.nes"));
+    const QByteArray image = benchImage();
+    if (!dir.isValid() || !writeFile(path, image))
+        fail("cannot write the benchmark image");
+
+    // ---- the file functions ----
+    MainModule store;
+    for (int i = 0; i < 20; ++i) // warm the page cache and the allocator
+        store.ReadSpells(path);
+    report("ReadSpells",
+           timeRuns(2000,
+                    [&] {
+                        if (!store.ReadSpells(path))
+                            fail("ReadSpells failed");
+                    }),
+           1.0);
+    report("WriteSpells (incl. QSaveFile commit)",
+           timeRuns(200,
+                    [&] {
+                        if (!store.WriteSpells(path))
+                            fail("WriteSpells failed");
+                    }),
+           20.0);
+    {
+        QFile saved(path);
+        if (!saved.open(QIODevice::ReadOnly) || saved.readAll() != image)
+            fail("saving an unchanged store changed the image");
+    }
+
+    // ---- the window ----
+    CountingPrompter prompter;
+    mainForm window(&prompter);
+    window.Form_Load(path);
+    QApplication::processEvents();
+    auto *selector = window.findChild<QComboBox *>(QStringLiteral("cbSpellName"));
+    auto *elemental = window.findChild<QComboBox *>(QStringLiteral("cbByte3"));
+    auto *raw = window.findChild<QLineEdit *>(QStringLiteral("txtRaw"));
+    auto *name = window.findChild<QLineEdit *>(QStringLiteral("txtName"));
+    if (!selector || !elemental || !raw || !name || selector->currentIndex() != 0)
+        fail("the window did not start on slot 0");
+
+    // Each slot once: 1..63, then 0 (shown at start, so selected last).
+    std::vector<double> handler, painted;
+    QElapsedTimer timer;
+    for (int i = 1; i <= SlotCount; ++i) {
+        const int slot = i % SlotCount;
+        timer.start();
+        selector->setCurrentIndex(slot);
+        handler.push_back(double(timer.nsecsElapsed()) / 1e6);
+        window.repaint(); // the whole window, at once: an upper bound
+        painted.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (raw->text() != rawLine(window.store(), slot) ||
+            name->text().trimmed() != QStringLiteral("S%1").arg(slot))
+            fail("a slot was shown wrong");
+    }
+    report("Show a slot (selector pick)", handler, 2.0);
+    report("Show a slot, with a whole-window repaint", painted, 2.0);
+
+    // An edit: a pick in the Elemental list, stored, shown on the raw line.
+    const int count = InvalidIndex(3);
+    std::vector<double> edits, editsPainted;
+    for (int i = 0; i < 200; ++i) {
+        const int pick = (elemental->currentIndex() + 1) % count;
+        timer.start();
+        elemental->setCurrentIndex(pick);
+        edits.push_back(double(timer.nsecsElapsed()) / 1e6);
+        window.repaint();
+        editsPainted.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (window.store().SpellBytes(0, 3) != *EncodeField(3, pick) ||
+            raw->text() != rawLine(window.store(), 0) || !window.store().FileChanged)
+            fail("an edit did not reach the store and the raw line");
+    }
+    std::printf("%-42s        %7.3f ms\n", "One edit, the very first", edits.front());
+    report("One edit (pick to store to raw line)", edits, 0);
+    report("One edit, with a whole-window repaint", editsPainted, 0);
+    if (prompter.questions)
+        std::printf("note: the window asked %d question(s) during the run\n", prompter.questions);
+    return 0;
+}
