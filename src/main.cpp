@@ -1,4 +1,3 @@
-#include "ui/aboutForm.h"
 #include "ui/mainForm.h"
 
 #include <QApplication>
@@ -72,7 +71,6 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     nameProgram();
     QApplication::setDesktopFileName(QStringLiteral("io.github.corvantis.SpellEditor"));
-    QApplication::setWindowIcon(corvantis::ProgramIcon());
 
     corvantis::mainForm window;
     window.Form_Load(image);
