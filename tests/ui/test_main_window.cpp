@@ -72,6 +72,31 @@ class TestMainWindow : public QObject {
         QVERIFY(h.prompter.messages.isEmpty());
     }
 
+    // A cancelled open dialog over a loaded, edited image changes nothing.
+    void cancelWithAnImageKeepsIt() {
+        EditorHarness h;
+        h.startPicking(plainImage(), true);
+        h.select(6);
+        h.prompter.expectOpenCancel();
+        h.trigger("menuFileOpen");
+        QVERIFY(h.prompter.done());
+        QVERIFY(h.prompter.messages.isEmpty());
+        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+        QVERIFY(h.window->store().ReadOnlyROM);
+        QCOMPARE(h.combo("cbSpellName")->currentIndex(), 6);
+
+        EditorHarness w;
+        w.startOn(plainImage());
+        w.pick("cbByte7", "Aqua");
+        w.prompter.expect(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        w.prompter.expectOpenCancel();
+        w.trigger("menuFileOpen");
+        QVERIFY(w.prompter.done());
+        QVERIFY(w.window->store().FileChanged && w.shown("lblFileChanged"));
+        QCOMPARE(w.window->store().SpellBytes(0, 7), quint8(34));
+        QCOMPARE(w.label("lblFilenameData")->text(), w.path);
+    }
+
     void readOnlyBoxIsTakenAtEveryOpen() {
         EditorHarness h;
         h.startPicking(plainImage(), true);
