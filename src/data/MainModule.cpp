@@ -34,8 +34,18 @@ void patch(QByteArray &chunk, qint64 chunkStart, qint64 tableStart, const QByteA
 
 } // namespace
 
+namespace {
+
+// Only a regular file (or a link to one) is an image: a folder fails, and a
+// named pipe or a device would block or never end.
+bool isImageFile(const QString &path) {
+    return !path.isEmpty() && QFileInfo(path).isFile();
+}
+
+} // namespace
+
 bool MainModule::ReadSpells(const QString &path) {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (!isImageFile(path))
         return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -58,7 +68,7 @@ bool MainModule::ReadSpells(const QString &path) {
 }
 
 bool MainModule::WriteSpells(const QString &path) const {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    if (!isImageFile(path))
         return false;
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly))
