@@ -1,5 +1,6 @@
 #include "support/EditorHarness.h"
 #include "tools/DemoImage.h"
+#include "ui/PathLabel.h"
 #include "ui/Texts.h"
 
 #include <QAction>
@@ -95,6 +96,29 @@ class TestMainWindow : public QObject {
         QVERIFY(w.window->store().FileChanged && w.shown("lblFileChanged"));
         QCOMPARE(w.window->store().SpellBytes(0, 7), quint8(34));
         QCOMPARE(w.label("lblFilenameData")->text(), w.path);
+    }
+
+    // A long path keeps its file name in view; the label's text stays whole.
+    void longPathShowsItsFileName() {
+        EditorHarness h;
+        const QString deep =
+            QStringLiteral("a-folder-name-far-too-long-for-one-line/and-another-one/"
+                           "and-a-third-one-to-be-sure");
+        QVERIFY(QDir(h.folder.path(".")).mkpath(deep));
+        h.startOn(plainImage(), deep + QStringLiteral("/corvantis hack.nes"));
+        auto *label = h.window->findChild<PathLabel *>(QStringLiteral("lblFilenameData"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), h.path);
+        const QStringList lines = label->shownLines();
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.first().startsWith(QChar(0x2026)));
+        QVERIFY(h.path.endsWith(lines.join(QString()).mid(1)));
+        QVERIFY(lines.last().endsWith(QStringLiteral("corvantis hack.nes")));
+
+        // A short path is shown whole.
+        h.prompter.expectOpen(h.folder.add(QStringLiteral("a.nes"), plainImage()));
+        h.trigger("menuFileOpen");
+        QCOMPARE(label->shownLines().join(QString()), label->text());
     }
 
     void readOnlyBoxIsTakenAtEveryOpen() {
