@@ -24,9 +24,7 @@ bool isHexDigit(QChar c) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0)
         return 0;
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
-    const qsizetype cut = data[0] % (text.size() + 1);
+    const auto [control, text, cut] = SplitFuzzInput(data, size);
 
     const std::optional<quint8> r = ReadFirstByte(text);
 

@@ -76,10 +76,8 @@ std::optional<Result> expectedForPlainShapes(const QString &text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0)
         return 0;
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
-    const qsizetype cut = data[0] % (text.size() + 1);
-    const QChar blank = QLatin1Char(" \t\n"[data[0] % 3]);
+    const auto [control, text, cut] = SplitFuzzInput(data, size);
+    const QChar blank = QLatin1Char(" \t\n"[control % 3]);
 
     const Result r = ReadNumber(text);
     FUZZ_CHECK(ReadNumber(text) == r);
