@@ -51,9 +51,10 @@ int InvalidIndex(int byteNumber, int effectIndex = -1);
 // value; anything else, however long the text, is nullopt.
 std::optional<quint8> ReadNumber(const QString &text);
 
-// Reads the First Byte box: after any leading blanks or tabs, the run of
-// hexadecimal digits in either case ("18 Damaging" is 0x18, "a0" is 0xA0).
-// nullopt when no hex digit starts the text or the digits exceed FF.
+// Reads the First Byte box, blanks before and after ignored: one or two
+// hexadecimal digits in either case ("a0", "5"), or two digits, one blank and
+// a description, as the items read ("18 Damaging"). Anything else ("Fire",
+// "1 8", "100") is nullopt.
 std::optional<quint8> ReadFirstByte(const QString &text);
 
 } // namespace corvantis

@@ -142,20 +142,26 @@ std::optional<quint8> ReadNumber(const QString &text) {
 }
 
 std::optional<quint8> ReadFirstByte(const QString &text) {
-    qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
-        ++i;
-    int magnitude = 0;
-    bool sawDigit = false;
-    for (; i < text.size() && DigitValue(text[i].unicode(), 16) >= 0; ++i) {
-        sawDigit = true;
-        magnitude = magnitude * 16 + DigitValue(text[i].unicode(), 16);
-        if (magnitude > kSaturated)
-            magnitude = kSaturated;
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype from = 0, to = text.size();
+    while (from < to && blank(text[from]))
+        ++from;
+    while (to > from && blank(text[to - 1]))
+        --to;
+    qsizetype digits = 0;
+    int value = 0;
+    for (; digits < 2 && from + digits < to; ++digits) {
+        const int d = DigitValue(text[from + digits].unicode(), 16);
+        if (d < 0)
+            break;
+        value = value * 16 + d;
     }
-    if (!sawDigit || magnitude > 255)
+    const qsizetype rest = from + digits;
+    // Alone, or two digits and a blank before a description, as the items
+    // are written; a word that merely starts with hex letters is no value.
+    if (digits == 0 || (rest < to && (digits < 2 || text[rest] != u' ')))
         return std::nullopt;
-    return quint8(magnitude);
+    return quint8(value);
 }
 
 } // namespace corvantis

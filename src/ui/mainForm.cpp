@@ -11,9 +11,9 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QValidator>
 
 namespace corvantis {
 
@@ -36,6 +36,34 @@ void fillList(QComboBox *box, const QStringList &items) {
     if (box->isEditable())
         box->setEditText(text);
 }
+
+// Lets into a line edit only the characters that keep passes, whatever
+// brings them (a key with any modifier held, a paste, an input method):
+// anything else is dropped before the box changes.
+class CharacterFilter : public QValidator {
+  public:
+    CharacterFilter(std::function<bool(char16_t)> keep, QObject *parent)
+        : QValidator(parent), keep_(std::move(keep)) {}
+
+    State validate(QString &input, int &pos) const override {
+        QString kept;
+        kept.reserve(input.size());
+        int keptPos = 0;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            if (!keep_(input[i].unicode()))
+                continue;
+            kept.append(input[i]);
+            if (i < pos)
+                ++keptPos;
+        }
+        input = kept;
+        pos = keptPos;
+        return Acceptable;
+    }
+
+  private:
+    std::function<bool(char16_t)> keep_;
+};
 
 } // namespace
 
@@ -87,7 +115,19 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     // the box loses the focus, never half-typed.
     connect(ui->cbByte1, &QComboBox::activated, this, &mainForm::cbByte1_Change);
     connect(ui->cbByte1->lineEdit(), &QLineEdit::editingFinished, this, &mainForm::cbByte1_Change);
-    ui->txtName->installEventFilter(this);
+    ui->txtName->setValidator(new CharacterFilter(
+        [this](char16_t c) {
+            txtName_KeyPress(c);
+            return c != 0;
+        },
+        ui->txtName));
+
+    // The wheel only turns a list the user is working in: passing over the
+    // window must not edit a spell.
+    for (QComboBox *box : findChildren<QComboBox *>()) {
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(this);
+    }
 }
 
 mainForm::~mainForm() = default;
@@ -121,7 +161,15 @@ void mainForm::fill_cbs() {
     }
 }
 
+void mainForm::applyPendingText() {
+    // Only First Byte holds typed text back until Enter; the number and name
+    // boxes store on every change.
+    if (ui->cbByte1->lineEdit()->isModified())
+        cbByte1_Change();
+}
+
 void mainForm::menuFileOpen_Click() {
+    applyPendingText();
     if (store_.FileChanged && ask(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
     // A cancelled dialog changes nothing.
@@ -149,6 +197,7 @@ bool mainForm::openImage(const QString &path, bool readOnly) {
 }
 
 void mainForm::menuFileSave_Click() {
+    applyPendingText();
     if (!store_.FileChanged) {
         ask(texts::NothingChanged, Buttons::Ok, Icon::Information);
         return;
@@ -169,6 +218,7 @@ void mainForm::menuFileSave_Click() {
 }
 
 void mainForm::menuFileExit_Click() {
+    applyPendingText();
     if (store_.FileChanged && ask(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
     exitConfirmed_ = true;
@@ -177,7 +227,9 @@ void mainForm::menuFileExit_Click() {
 
 void mainForm::closeEvent(QCloseEvent *event) {
     // The close box asks as Exit does, so that unsaved edits are never lost
-    // without a question.
+    // without a question; text still being typed counts as typed.
+    if (!exitConfirmed_)
+        applyPendingText();
     if (!exitConfirmed_ && store_.FileChanged &&
         ask(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning) != Answer::Yes) {
         event->ignore();
@@ -377,20 +429,10 @@ void mainForm::txtName_KeyPress(char16_t &keyCode) {
 }
 
 bool mainForm::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == ui->txtName && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        // Focus moves, shortcuts (copy, paste, select all, undo) and keys
-        // that type nothing (arrows, Delete, Home, End) are not typing.
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
-            key->key() == Qt::Key_Delete ||
-            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
-            return false;
-        for (QChar c : key->text()) {
-            char16_t code = c.unicode();
-            txtName_KeyPress(code);
-            if (code == 0)
-                return true;
-        }
+    if (event->type() == QEvent::Wheel) {
+        auto *box = qobject_cast<QComboBox *>(watched);
+        if (box && !box->hasFocus())
+            return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -406,8 +448,8 @@ void mainForm::txtName_Change() {
         ui->txtName->setText(ui->txtName->text().right(NameLength));
     if (ConfirmSpellChange(true))
         store_.SpellNames[s] = EncodeName(ui->txtName->text());
-    else
-        ui->txtName->setText(DecodeName(store_.SpellNames[s]));
+    // The box shows what is stored, whatever was typed or pasted.
+    ui->txtName->setText(DecodeName(store_.SpellNames[s]));
 }
 
 } // namespace corvantis

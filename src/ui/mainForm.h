@@ -40,6 +40,10 @@ class mainForm : public QMainWindow {
 
     void fill_cbs();
 
+    // Stores what was typed into a field but not yet applied, as Enter
+    // would; every command that looks at the change marks calls this first.
+    void applyPendingText();
+
     MainModule &store() { return store_; }
     const MainModule &store() const { return store_; }
 

@@ -5,8 +5,27 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTest>
+#include <QTimer>
 
 namespace corvantis::test {
+
+void whenModal(QObject *context, std::function<void(QWidget *)> check) {
+    auto *timer = new QTimer(context);
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, context, [=] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal && ++*tries < 500)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!modal)
+            return QTest::qFail("no modal window appeared", __FILE__, __LINE__);
+        check(modal);
+        if (modal->isVisible())
+            modal->close();
+    });
+    timer->start(10);
+}
 
 EditorHarness::EditorHarness() : window(std::make_unique<mainForm>(&prompter)) {
     window->setHelpOpener([](const QUrl &) {});
@@ -49,16 +68,15 @@ void EditorHarness::pick(const char *name, const QString &item) {
     QVERIFY2(box, name);
     const int index = box->findText(item, Qt::MatchExactly);
     QVERIFY2(index >= 0, qPrintable(QStringLiteral("%1 has no item %2").arg(name, item)));
+    // As a user does it, but by keyboard: open the list, move to the item,
+    // Enter. No pixel position that the style or fonts decide is involved.
+    box->setFocus();
     box->showPopup();
     QAbstractItemView *view = box->view();
     QVERIFY(view->isVisible());
-    const QModelIndex modelIndex = view->model()->index(index, box->modelColumn());
-    view->scrollTo(modelIndex);
-    const QPoint at = view->visualRect(modelIndex).center();
-    // The popup takes a release over an item as the pick.
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    if (view->isVisible())
-        box->hidePopup();
+    view->setCurrentIndex(view->model()->index(index, box->modelColumn()));
+    QTest::keyClick(view, Qt::Key_Return);
+    QVERIFY2(!view->isVisible(), name);
 }
 
 void EditorHarness::select(int slot) {

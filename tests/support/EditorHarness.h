@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <functional>
 #include <memory>
 
 namespace corvantis::test {
@@ -15,6 +16,10 @@ namespace corvantis::test {
 using Buttons = Prompter::Buttons;
 using Icon = Prompter::Icon;
 using Answer = Prompter::Answer;
+
+// Runs check on the modal window once it shows; closes it if check left it
+// open, so that a fault never hangs a test.
+void whenModal(QObject *context, std::function<void(QWidget *)> check);
 
 // One editor window with a scripted prompter and a scratch folder.
 class EditorHarness {
@@ -58,3 +63,7 @@ class EditorHarness {
 };
 
 } // namespace corvantis::test
+
+Q_DECLARE_METATYPE(corvantis::Prompter::Buttons)
+Q_DECLARE_METATYPE(corvantis::Prompter::Icon)
+Q_DECLARE_METATYPE(corvantis::Prompter::Answer)

@@ -1,0 +1,336 @@
+#include "support/EditorHarness.h"
+#include "ui/PathLabel.h"
+#include "ui/Texts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+class TestWindow : public QObject {
+    Q_OBJECT
+  private slots:
+    // Start-up on a command-line image, and the empty window after a cancel.
+    void startUp() {
+        EditorHarness h;
+        QByteArray image = plainImage();
+        setRecord(image, 0, {0x10, 10, 1, 2, 2, 0, 0});
+        h.startOn(image);
+        QCOMPARE(h.prompter.openDialogs, 0);
+        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+        QCOMPARE(h.window->focusWidget(), h.combo("cbSpellName"));
+        QCOMPARE(h.rawLine(), "10 0A 01 02 02 00 00 ");
+        QCOMPARE(h.combo("cbByte1")->currentText(), "10");
+        QCOMPARE(h.edit("txtByte2")->text(), "10");
+        QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged") && !h.shown("cbByte2"));
+
+        EditorHarness e;
+        e.prompter.expectOpenCancel();
+        e.window->Form_Load();
+        QVERIFY(e.window->isVisible());
+        QCOMPARE(e.combo("cbSpellName")->currentIndex(), -1);
+        QCOMPARE(e.combo("cbSpellName")->count(), 64);
+        QCOMPARE(e.combo("cbByte1")->currentText(), "cbByte1");
+        QCOMPARE(e.rawLine(), QString());
+    }
+
+    // Every slot of a random image is shown without a question or a mark,
+    // and a save then has nothing to write.
+    void everySlotShowsWithoutEditing() {
+        EditorHarness h;
+        const QByteArray image = randomImage(256 * 1024 + 16, 99);
+        h.startOn(image);
+        for (int slot = 0; slot < 64; ++slot) {
+            h.select(slot);
+            QCOMPARE(h.rawLine(), QString(image.mid(0x301F0 + slot * 8, 7).toHex(' ').toUpper() +
+                                          ' '));
+        }
+        QVERIFY(!h.window->store().FileChanged && !h.shown("lblSpellChanged"));
+        h.prompter.expect(texts::NothingChanged, Buttons::Ok, Icon::Information, Answer::Ok);
+        h.trigger("menuFileSave");
+        QCOMPARE(h.file(), image);
+    }
+
+    // Open over unsaved edits: No keeps them; a cancel or a failed load keeps
+    // the image, its path, read-only state and marks.
+    void openKeepsWhatItDoesNotReplace_data() {
+        QTest::addColumn<QString>("other"); // "" for No, "cancel", or a file
+        QTest::newRow("answered No") << "";
+        QTest::newRow("cancelled") << "cancel";
+        QTest::newRow("missing file") << "missing.nes";
+        QTest::newRow("too short") << "short.nes";
+        QTest::newRow("a folder") << ".";
+    }
+    void openKeepsWhatItDoesNotReplace() {
+        QFETCH(QString, other);
+        EditorHarness h;
+        h.startOn(plainImage());
+        h.select(3);
+        h.pick("cbByte7", "Red");
+        h.folder.add("short.nes", QByteArray(1000, 'x'));
+        h.prompter.expect(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning,
+                          other.isEmpty() ? Answer::No : Answer::Yes);
+        if (other == "cancel") {
+            h.prompter.expectOpenCancel();
+        } else if (!other.isEmpty()) {
+            h.prompter.expectOpen(h.folder.path(other), true);
+            h.prompter.expect(texts::ErrorReading, Buttons::Ok, Icon::Critical, Answer::Ok);
+        }
+        h.trigger("menuFileOpen");
+        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+        QVERIFY(!h.window->store().ReadOnlyROM);
+        QVERIFY(h.window->store().SpellChanged[3] && h.shown("lblFileChanged"));
+        QCOMPARE(h.combo("cbSpellName")->currentIndex(), 3);
+        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
+        h.trigger("menuFileSave");
+        QCOMPARE(quint8(h.file()[0x301F0 + 3 * 8 + 6]), quint8(38));
+    }
+
+    // A new open replaces everything, slot 0 shown afresh, read-only as ticked.
+    void openReplaces() {
+        EditorHarness h;
+        h.startPicking(plainImage(), true);
+        QByteArray other = plainImage(2);
+        setRecord(other, 0, {0x20, 9, 64, 2, 5, 0, 0});
+        h.prompter.expectOpen(h.folder.add("other.nes", other), false);
+        h.trigger("menuFileOpen");
+        QVERIFY(!h.window->store().ReadOnlyROM);
+        QCOMPARE(h.rawLine(), "20 09 40 02 05 00 00 ");
+        QCOMPARE(h.combo("cbByte3")->currentText(), "Lightning");
+    }
+
+    // Save: its questions, what it writes, and the marks after it.
+    void save_data() {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<bool>("folderInstead"); // the image replaced by a folder
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Yes") << false << Answer::Yes << false << true;
+        QTest::newRow("No") << false << Answer::No << false << false;
+        QTest::newRow("failed") << false << Answer::Yes << true << false;
+        QTest::newRow("read-only") << true << Answer::Ok << false << false;
+    }
+    void save() {
+        QFETCH(bool, readOnly);
+        QFETCH(Answer, answer);
+        QFETCH(bool, folderInstead);
+        QFETCH(bool, written);
+        EditorHarness h;
+        QByteArray image = plainImage();
+        setRecord(image, 0, {0xFF, 0, 0, 1, 1, 176, 32});
+        h.startPicking(image, readOnly);
+        // A special slot lets an edit through after its question, read-only or not.
+        h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        h.pick("cbByte4", "Self");
+        if (readOnly) {
+            h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, answer);
+        } else {
+            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, answer);
+            if (folderInstead) {
+                QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
+                h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
+            }
+        }
+        h.trigger("menuFileSave");
+        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+        if (!folderInstead) {
+            image[0x301F0 + 3] = char(written ? 4 : 1);
+            QCOMPARE(h.file().mid(0x301F0, 8), image.mid(0x301F0, 8));
+        }
+        QCOMPARE(h.window->store().FileChanged, !written);
+        QCOMPARE(h.shown("lblFileChanged") || h.shown("lblSpellChanged"), !written);
+        // Nothing left unsaved: Exit asks nothing.
+        if (written) {
+            h.trigger("menuFileExit");
+            QVERIFY(!h.window->isVisible());
+        }
+    }
+
+    void exitAndCloseBox_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::addColumn<Answer>("answer");
+        for (bool box : {false, true}) {
+            QTest::addRow("%s, Yes", box ? "close box" : "Exit") << box << Answer::Yes;
+            QTest::addRow("%s, No", box ? "close box" : "Exit") << box << Answer::No;
+        }
+    }
+    void exitAndCloseBox() {
+        QFETCH(bool, closeBox);
+        QFETCH(Answer, answer);
+        EditorHarness h;
+        const QByteArray image = plainImage();
+        h.startOn(image);
+        h.pick("cbByte6", "Stars");
+        h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, answer);
+        if (closeBox)
+            h.window->close();
+        else
+            h.trigger("menuFileExit");
+        QVERIFY(h.prompter.done());
+        QCOMPARE(h.window->isVisible(), answer == Answer::No);
+        QCOMPARE(h.file(), image); // leaving never saves
+    }
+
+    // A long path keeps its file name in view; the label's text stays whole.
+    void longPathShowsItsFileName() {
+        EditorHarness h;
+        const QString deep = QStringLiteral("a-folder-name-far-too-long-for-one-line/and-another");
+        QVERIFY(QDir(h.folder.path(".")).mkpath(deep));
+        h.startOn(plainImage(), deep + QStringLiteral("/corvantis hack.nes"));
+        auto *label = h.window->findChild<PathLabel *>(QStringLiteral("lblFilenameData"));
+        QCOMPARE(label->text(), h.path);
+        const QStringList lines = label->shownLines();
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines.first().startsWith(QChar(0x2026)));
+        QVERIFY(lines.last().endsWith(QStringLiteral("corvantis hack.nes")));
+    }
+
+    // The frame, the menus and the focus order as the user meets them.
+    void frameMenusAndTabOrder() {
+        EditorHarness h;
+        QByteArray image = plainImage();
+        setRecord(image, 0, {0, 1, 0, 1, 3, 0, 0}); // byte 2 as a list
+        h.startOn(image);
+        QCOMPARE(h.window->windowTitle(), texts::AppTitle);
+        QCOMPARE(h.window->centralWidget()->size(), QSize(294, 397));
+        QCOMPARE(h.window->minimumSize(), h.window->maximumSize());
+        QStringList captions;
+        for (QAction *menu : h.window->menuBar()->actions()) {
+            captions << menu->text();
+            for (QAction *item : menu->menu()->actions())
+                captions << item->objectName() + "=" + item->text();
+        }
+        QCOMPARE(captions, (QStringList{"&File", "menuFileOpen=&Open...", "menuFileSave=&Save...",
+                                        "menuFileExit=E&xit", "&Help",
+                                        "menuHelpContents=&Contents...", "menuHelpAbout=&About..."}));
+        QStringList visited;
+        QWidget *w = h.combo("cbSpellName");
+        for (int i = 0; i < 11; ++i) {
+            visited << w->objectName();
+            do
+                w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(h.window.get()) ||
+                   w->objectName().isEmpty() || w->objectName().startsWith("qt_"));
+        }
+        QCOMPARE(visited, (QStringList{"cbSpellName", "txtName", "txtRaw", "cbByte4", "cbByte5",
+                                       "cbByte2", "cbByte3", "cbByte6", "cbByte7", "cbByte1",
+                                       "cbSpellName"}));
+    }
+
+    // F1 anywhere opens the page found first, and About shows one modal box.
+    void helpAndAbout() {
+        EditorHarness h;
+        h.startOn(plainImage());
+        const QString page = h.folder.add(QStringLiteral("CorvantisSpellEdit.html"), "<html/>");
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(h.folder.path(".")));
+        QList<QUrl> opened;
+        h.window->setHelpOpener([&](const QUrl &url) { opened << url; });
+        h.trigger("menuHelpContents");
+        h.key("cbByte3", Qt::Key_F1);
+        h.key("txtName", Qt::Key_F1);
+        QDir::setCurrent(before);
+        QCOMPARE(opened.size(), 3);
+        QCOMPARE(QFileInfo(opened.last().toLocalFile()), QFileInfo(page));
+
+        QList<QWidget *> seen;
+        for (int i = 0; i < 2; ++i) {
+            whenModal(h.window.get(), [&](QWidget *box) {
+                seen << box;
+                QCOMPARE(box->objectName(), "aboutForm");
+                QCOMPARE(box->parentWidget(), h.window.get());
+                box->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+            });
+            h.trigger("menuHelpAbout");
+        }
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen[0], seen[1]);
+        QVERIFY(h.prompter.messages.isEmpty() && !h.window->store().FileChanged);
+    }
+
+    // The real message box for each button set: title, text, icon, buttons,
+    // the first one default.
+    void realMessageBox_data() {
+        QTest::addColumn<Buttons>("buttons");
+        QTest::addColumn<Icon>("icon");
+        QTest::addColumn<int>("press");
+        QTest::addColumn<Answer>("answer");
+        QTest::newRow("OK") << Buttons::Ok << Icon::Critical << int(QMessageBox::Ok) << Answer::Ok;
+        QTest::newRow("OK/Cancel") << Buttons::OkCancel << Icon::Warning
+                                   << int(QMessageBox::Cancel) << Answer::Cancel;
+        QTest::newRow("Yes/No, Enter") << Buttons::YesNo << Icon::Question << 0 << Answer::Yes;
+        QTest::newRow("Yes/No, No") << Buttons::YesNo << Icon::Warning << int(QMessageBox::No)
+                                    << Answer::No;
+    }
+    void realMessageBox() {
+        QFETCH(Buttons, buttons);
+        QFETCH(Icon, icon);
+        QFETCH(int, press);
+        QFETCH(Answer, answer);
+        const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Question,
+                                           QMessageBox::Warning, QMessageBox::Critical};
+        bool seen = false;
+        QWidget owner;
+        whenModal(&owner, [&](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            QVERIFY(box);
+            seen = true;
+            QCOMPARE(box->windowTitle(), texts::AppTitle);
+            QCOMPARE(box->text(), texts::UnsavedQuit);
+            QCOMPARE(box->icon(), icons[int(icon)]);
+            const auto first = buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
+            QCOMPARE(box->defaultButton(), box->button(first));
+            QCOMPARE(box->buttons().size(), buttons == Buttons::Ok ? 1 : 2);
+            if (press)
+                box->button(QMessageBox::StandardButton(press))->click();
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        DialogPrompter prompter;
+        QCOMPARE(prompter.ask(nullptr, texts::UnsavedQuit, buttons, icon), answer);
+        QVERIFY(seen);
+    }
+
+    // The real open dialog: its filter and the read-only box, unticked at
+    // every showing and ticked by its access key.
+    void realOpenDialog() {
+        ImageFolder folder;
+        const QString path = folder.add("game.nes", "x");
+        DialogPrompter prompter;
+        QWidget owner;
+        for (bool tick : {true, false}) {
+            whenModal(&owner, [&](QWidget *modal) {
+                auto *dialog = qobject_cast<QFileDialog *>(modal);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->windowTitle(), "Open ROM...");
+                QCOMPARE(dialog->nameFilters(), QStringList{"NES Game Image (*.nes)"});
+                auto *box = dialog->findChild<QCheckBox *>(QStringLiteral("openReadOnly"));
+                QVERIFY(box && !box->isChecked());
+                if (tick) {
+                    dialog->activateWindow();
+                    QVERIFY(QTest::qWaitForWindowActive(dialog));
+                    QTest::keyClick(dialog, Qt::Key_R, Qt::AltModifier);
+                }
+                auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                name->setText(path);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            const auto choice = prompter.chooseImage(&owner);
+            QVERIFY(choice);
+            QCOMPARE(choice->path, path);
+            QCOMPARE(choice->readOnly, tick);
+        }
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "test_window.moc"
