@@ -17,7 +17,8 @@ using namespace corvantis;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     if (size == 0)
         return 0;
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
     switch (data[0] % 3) {
     case 0:
         // Whatever reads as a value reads so from its own decimal text too.
@@ -28,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         // A value read back from its own hex text is the same value.
         if (const auto v = ReadFirstByte(text))
             FUZZ_CHECK(ReadFirstByte(QString::number(*v, 16)) == v);
-        FUZZ_CHECK(ReadFirstByte(text) == ReadFirstByte(QStringLiteral(" ") + text + QStringLiteral("\t")));
+        FUZZ_CHECK(ReadFirstByte(text) ==
+                   ReadFirstByte(QStringLiteral(" ") + text + QStringLiteral("\t")));
         break;
     default: {
         // Whatever is typed, what is stored shows as the typed name characters.

@@ -111,7 +111,8 @@ class TestAbout : public QObject {
         }
         QVERIFY(seen.contains("special"));
         for (int n : {1, 3, 4, 5, 6, 7})
-            QVERIFY2(seen.contains(QStringLiteral("invalid %1 0").arg(n)), qPrintable(QString::number(n)));
+            QVERIFY2(seen.contains(QStringLiteral("invalid %1 0").arg(n)),
+                     qPrintable(QString::number(n)));
         for (int e : {EffectNegative, EffectPositive, EffectResist, EffectStrongerNegatives})
             QVERIFY(seen.contains(QStringLiteral("invalid 2 %1").arg(e)));
     }

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,13 @@ using Answer = Prompter::Answer;
 // Runs check on the modal window once it shows; closes it if check left it
 // open, so that a fault never hangs a test.
 void whenModal(QObject *context, std::function<void(QWidget *)> check);
+
+// One data row per case, named by the case's first member.
+template <typename Case> void addRows(std::initializer_list<Case> cases) {
+    QTest::addColumn<Case>("c");
+    for (const Case &c : cases)
+        QTest::newRow(c.name) << c;
+}
 
 // One editor window with a scripted prompter and a scratch folder.
 class EditorHarness {

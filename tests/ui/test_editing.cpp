@@ -22,130 +22,116 @@ void expectWarning(EditorHarness &h, const QString &text, Answer answer) {
                       Icon::Warning, answer);
 }
 
+QByteArray save(EditorHarness &h) {
+    h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
+    h.trigger("menuFileSave");
+    return h.file();
+}
+
+struct GuardCase {
+    const char *name;
+    bool readOnly, special, nameEdit;
+    QString message; // empty: no question
+    Answer answer;
+    bool stored;
+};
+struct PickCase {
+    const char *name, *box;
+    QString item;
+    int effect, n, before, after; // effect: byte 5, which decides byte 2's list
+};
+struct TypedCase {
+    const char *name;
+    bool byEnter;
+    int stored; // -1: out of range
+    QString shown;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(GuardCase)
+Q_DECLARE_METATYPE(PickCase)
+Q_DECLARE_METATYPE(TypedCase)
 
 class TestEditing : public QObject {
     Q_OBJECT
-
-    QByteArray save(EditorHarness &h) {
-        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
-        h.trigger("menuFileSave");
-        return h.file();
-    }
-
   private slots:
     // The change guard over image, slot and kind of edit.
     void guard_data() {
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<bool>("special");
-        QTest::addColumn<bool>("name");
-        QTest::addColumn<QString>("message"); // empty: no question
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<bool>("stored");
         const QString sp = texts::SpecialSlot, ro = texts::ReadOnlyImage;
-        QTest::newRow("ordinary record") << false << false << false << "" << Answer::Ok << true;
-        QTest::newRow("ordinary name") << false << false << true << "" << Answer::Ok << true;
-        QTest::newRow("special Yes") << false << true << false << sp << Answer::Yes << true;
-        QTest::newRow("special No") << false << true << false << sp << Answer::No << false;
-        QTest::newRow("special name") << false << true << true << "" << Answer::Ok << true;
-        QTest::newRow("read-only record") << true << false << false << ro << Answer::Cancel << false;
-        QTest::newRow("read-only name") << true << false << true << ro << Answer::Ok << false;
-        QTest::newRow("read-only special Yes") << true << true << false << sp << Answer::Yes << true;
-        QTest::newRow("read-only special name") << true << true << true << ro << Answer::Ok << false;
+        addRows<GuardCase>({
+            {"ordinary record", false, false, false, {}, Answer::Ok, true},
+            {"ordinary name", false, false, true, {}, Answer::Ok, true},
+            {"special, Yes", false, true, false, sp, Answer::Yes, true},
+            {"special, No", false, true, false, sp, Answer::No, false},
+            {"special name", false, true, true, {}, Answer::Ok, true},
+            {"read-only record", true, false, false, ro, Answer::Cancel, false},
+            {"read-only name", true, false, true, ro, Answer::Ok, false},
+            {"read-only special, Yes", true, true, false, sp, Answer::Yes, true},
+            {"read-only special name", true, true, true, ro, Answer::Ok, false},
+        });
     }
     void guard() {
-        QFETCH(bool, readOnly);
-        QFETCH(bool, special);
-        QFETCH(bool, name);
-        QFETCH(QString, message);
-        QFETCH(Answer, answer);
-        QFETCH(bool, stored);
+        QFETCH(GuardCase, c);
         EditorHarness h;
         QByteArray image = plainImage();
-        setRecord(image, 2, special ? Special : Ordinary);
-        h.startPicking(image, readOnly);
+        setRecord(image, 2, c.special ? Special : Ordinary);
+        h.startPicking(image, c.readOnly);
         h.select(2);
-        if (!message.isEmpty())
-            expectWarning(h, message, answer);
-        if (name) {
+        if (!c.message.isEmpty())
+            expectWarning(h, c.message, c.answer);
+        if (c.nameEdit) {
             h.key("txtName", Qt::Key_A, Qt::ControlModifier);
             h.type("txtName", "Z");
-            QCOMPARE(h.edit("txtName")->text(), stored ? "Z" : "AAAA");
+            QCOMPARE(h.edit("txtName")->text(), c.stored ? "Z" : "AAAA");
         } else {
             h.pick("cbByte3", "Ice");
-            QCOMPARE(h.combo("cbByte3")->currentText(), stored ? "Ice" : "Fire");
-            QCOMPARE(h.rawLine().mid(6, 2), stored ? "20" : "10");
+            QCOMPARE(h.combo("cbByte3")->currentText(), c.stored ? "Ice" : "Fire");
+            QCOMPARE(h.rawLine().mid(6, 2), c.stored ? "20" : "10");
         }
         QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        QCOMPARE(h.window->store().FileChanged, stored);
-        QCOMPARE(h.window->store().SpellChanged[2], stored);
-        QCOMPARE(h.shown("lblSpellChanged") && h.shown("lblFileChanged"), stored);
+        QCOMPARE(h.window->store().FileChanged && h.window->store().SpellChanged[2], c.stored);
+        QCOMPARE(h.shown("lblSpellChanged") && h.shown("lblFileChanged"), c.stored);
     }
 
-    // A pick in every field reaches exactly its byte of the saved image.
-    void everyFieldReachesTheFile_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("effect"); // byte 5, which decides byte 2's list
-        QTest::addColumn<int>("n");
-        QTest::addColumn<int>("value");
-        QTest::newRow("First Byte") << "cbByte1" << "6B High-Level" << 1 << 1 << 0x6B;
-        QTest::newRow("Negative Effect") << "cbByte2" << "Sleep" << 3 << 2 << 32;
-        QTest::newRow("Positive Effect") << "cbByte2" << "Cure Mute" << 8 << 2 << 64;
-        QTest::newRow("Elemental Resist") << "cbByte2" << "Resist RUB" << 10 << 2 << 137;
-        QTest::newRow("Stronger Negatives") << "cbByte2" << "Stun" << 18 << 2 << 16;
-        QTest::newRow("Elemental") << "cbByte3" << "Earth" << 1 << 3 << 128;
-        QTest::newRow("Targetting") << "cbByte4" << "One Ally" << 1 << 4 << 16;
-        QTest::newRow("Effect") << "cbByte5" << "Nullify Resist" << 1 << 5 << 17;
-        QTest::newRow("Appearance") << "cbByte6" << "Sparkling Hand" << 1 << 6 << 232;
-        QTest::newRow("Color Palette") << "cbByte7" << "Whitish" << 1 << 7 << 44;
+    // A pick in every field reaches exactly its byte of the saved image;
+    // "Invalid Value" over a valid byte picks the list's first item, over an
+    // invalid one it keeps the byte.
+    void picks_data() {
+        const QString invalid = InvalidValueText;
+        addRows<PickCase>({
+            {"First Byte", "cbByte1", "6B High-Level", 1, 1, 0x18, 0x6B},
+            {"Negative Effect", "cbByte2", "Sleep", 3, 2, 7, 32},
+            {"Positive Effect", "cbByte2", "Cure Mute", 8, 2, 7, 64},
+            {"Elemental Resist", "cbByte2", "Resist RUB", 10, 2, 7, 137},
+            {"Stronger Negatives", "cbByte2", "Stun", 18, 2, 7, 16},
+            {"Elemental", "cbByte3", "Earth", 1, 3, 16, 128},
+            {"Targetting", "cbByte4", "One Ally", 1, 4, 2, 16},
+            {"Effect", "cbByte5", "Nullify Resist", 1, 5, 1, 17},
+            {"Appearance", "cbByte6", "Sparkling Hand", 1, 6, 184, 232},
+            {"Color Palette", "cbByte7", "Whitish", 1, 7, 33, 44},
+            {"invalid over Elemental", "cbByte3", invalid, 1, 3, 16, 0},
+            {"invalid over Targetting", "cbByte4", invalid, 1, 4, 2, 1},
+            {"invalid over Negative Effect", "cbByte2", invalid, 3, 2, 8, 1},
+            {"invalid over Elemental Resist", "cbByte2", invalid, 10, 2, 32, 16},
+            {"invalid over the first item", "cbByte4", invalid, 1, 4, 1, 1},
+            {"invalid over invalid", "cbByte3", invalid, 1, 3, 3, 3},
+        });
     }
-    void everyFieldReachesTheFile() {
-        QFETCH(QString, box);
-        QFETCH(QString, item);
-        QFETCH(int, effect);
-        QFETCH(int, n);
-        QFETCH(int, value);
+    void picks() {
+        QFETCH(PickCase, c);
         EditorHarness h;
         QByteArray image = plainImage();
-        setRecord(image, 40, {0x18, 7, 16, 2, effect, 184, 33});
+        setRecord(image, 40, {0x18, 7, 16, 2, c.effect, 184, 33});
+        image[Records + 40 * 8 + c.n - 1] = char(c.before);
         h.startOn(image);
         h.select(40);
-        h.pick(qPrintable(box), item);
-        QCOMPARE(h.rawLine().mid(3 * (n - 1), 2), QString::asprintf("%02X", value));
-        image[Records + 40 * 8 + n - 1] = char(value);
-        QCOMPARE(save(h), image);
-    }
-
-    // "Invalid Value" over a valid byte picks the first item; over an invalid
-    // one it keeps the byte.
-    void invalidPick_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<int>("effect");
-        QTest::addColumn<int>("n");
-        QTest::addColumn<int>("before");
-        QTest::addColumn<int>("after");
-        QTest::newRow("Elemental") << "cbByte3" << 1 << 3 << 16 << 0;
-        QTest::newRow("Targetting") << "cbByte4" << 1 << 4 << 2 << 1;
-        QTest::newRow("Negative Effect") << "cbByte2" << 3 << 2 << 8 << 1;
-        QTest::newRow("Elemental Resist") << "cbByte2" << 10 << 2 << 32 << 16;
-        QTest::newRow("already first") << "cbByte4" << 1 << 4 << 1 << 1;
-        QTest::newRow("invalid stays") << "cbByte3" << 1 << 3 << 3 << 3;
-    }
-    void invalidPick() {
-        QFETCH(QString, box);
-        QFETCH(int, effect);
-        QFETCH(int, n);
-        QFETCH(int, before);
-        QFETCH(int, after);
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 0, {0x18, 8, 16, 2, effect, 184, 33});
-        image[Records + n - 1] = char(before);
-        h.startOn(image);
-        h.pick(qPrintable(box), InvalidValueText);
-        QCOMPARE(int(h.window->store().SpellBytes(0, n)), after);
-        QCOMPARE(h.window->store().FileChanged, before != after);
+        h.pick(c.box, c.item);
+        QCOMPARE(h.rawLine().mid(3 * (c.n - 1), 2), QString::asprintf("%02X", c.after));
+        QCOMPARE(h.window->store().FileChanged, c.before != c.after);
+        image[Records + 40 * 8 + c.n - 1] = char(c.after);
+        if (c.before != c.after)
+            QCOMPARE(save(h), image);
     }
 
     // The number box stores on every key, asks on every key of a special
@@ -162,12 +148,10 @@ class TestEditing : public QObject {
             seen << h.window->store().SpellBytes(0, 2);
         }
         QCOMPARE(seen, (QList<int>{1, 12, 125}));
-        QCOMPARE(h.rawLine().mid(3, 2), "7D");
         expectWarning(h, texts::OutOfRange, Answer::Ok);
         h.type("txtByte2", "9");
         QCOMPARE(h.edit("txtByte2")->text(), "0");
         QCOMPARE(h.window->store().SpellBytes(0, 2), quint8(0));
-
         h.select(1);
         for (int i = 0; i < 3; ++i) // emptied, 4, 42
             expectWarning(h, texts::SpecialSlot, Answer::Yes);
@@ -177,6 +161,7 @@ class TestEditing : public QObject {
         QCOMPARE(h.window->store().SpellBytes(1, 2), quint8(42));
     }
 
+    // A refused Effect keeps the number box; an accepted one brings the list.
     void effectChangeRebuildsByte2() {
         EditorHarness h;
         QByteArray image = plainImage();
@@ -197,35 +182,32 @@ class TestEditing : public QObject {
     // Typed First Byte text counts on Enter or on leaving the box; what is
     // not a value is out of range and the stored byte comes back.
     void firstByteTyped_data() {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("byEnter");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("hex") << "a0" << true << 0xA0 << "A0";
-        QTest::newRow("item text, left") << "6b High-Level" << false << 0x6B << "6B High-Level";
-        QTest::newRow("blanks around") << " 20 " << true << 0x20 << "20 ZAP!";
-        for (const char *bad : {"Damaging", "Fire", "1 8", "100", "zz"})
-            QTest::newRow(bad) << bad << true << -1 << "18 Damaging";
+        addRows<TypedCase>({
+            {"a0", true, 0xA0, "A0"},
+            {"6b High-Level", false, 0x6B, "6B High-Level"},
+            {" 20 ", true, 0x20, "20 ZAP!"},
+            {"Damaging", true, -1, "18 Damaging"},
+            {"Fire", true, -1, "18 Damaging"},
+            {"1 8", true, -1, "18 Damaging"},
+            {"100", false, -1, "18 Damaging"},
+        });
     }
     void firstByteTyped() {
-        QFETCH(QString, typed);
-        QFETCH(bool, byEnter);
-        QFETCH(int, stored);
-        QFETCH(QString, shown);
+        QFETCH(TypedCase, c);
         EditorHarness h;
         h.startOn(plainImage());
         h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-        h.type("cbByte1", typed);
+        h.type("cbByte1", c.name);
         QCOMPARE(h.window->store().SpellBytes(0, 1), quint8(0x18)); // nothing half-typed
-        if (stored < 0)
+        if (c.stored < 0)
             expectWarning(h, texts::OutOfRange, Answer::Ok);
-        if (byEnter)
+        if (c.byEnter)
             h.key("cbByte1", Qt::Key_Return);
         else
             h.combo("cbByte3")->setFocus();
         QVERIFY(h.prompter.done());
-        QCOMPARE(int(h.window->store().SpellBytes(0, 1)), stored < 0 ? 0x18 : stored);
-        QCOMPARE(h.combo("cbByte1")->currentText(), shown);
+        QCOMPARE(int(h.window->store().SpellBytes(0, 1)), c.stored < 0 ? 0x18 : c.stored);
+        QCOMPARE(h.combo("cbByte1")->currentText(), c.shown);
     }
 
     // Typed text still in the First Byte box is applied, with its messages,
@@ -277,7 +259,8 @@ class TestEditing : public QObject {
         h.key("txtName", Qt::Key_Backspace);
         h.key("txtName", Qt::Key_Backspace);
         QCOMPARE(h.window->store().SpellNames[0], bytes({0x8A, 0x8B}));
-        const Qt::KeyboardModifiers held[] = {Qt::AltModifier, Qt::ControlModifier | Qt::AltModifier,
+        const Qt::KeyboardModifiers held[] = {Qt::AltModifier,
+                                              Qt::ControlModifier | Qt::AltModifier,
                                               Qt::MetaModifier, Qt::GroupSwitchModifier};
         for (Qt::KeyboardModifiers m : held) {
             QTest::keyClick(name, '@', m);
@@ -292,7 +275,6 @@ class TestEditing : public QObject {
         QCOMPARE(h.window->store().SpellNames[0], bytes({0x8A, 0x8B, 0xBD}));
         h.paste("txtName", "A@b");
         QCOMPARE(name->text(), "Ab");
-        QCOMPARE(h.window->store().SpellNames[0], bytes({0x8A, 0xA5}));
         // Keys that insert nothing still work; the newest four characters win.
         h.key("txtName", Qt::Key_A, Qt::ControlModifier);
         h.key("txtName", Qt::Key_C, Qt::ControlModifier);
@@ -305,18 +287,14 @@ class TestEditing : public QObject {
         QCOMPARE(name->text(), "5!Ab");
         QVERIFY(h.prompter.messages.isEmpty());
         QCOMPARE(save(h).mid(0x2BE13, 5), bytes({0x85, 0xC4, 0x8A, 0xA5, 0x00}));
-    }
-
-    void readOnlyNameAsksTwiceForAFullName() {
-        EditorHarness h;
-        h.startPicking(plainImage(), true);
+        // Read-only: a full name's edit asks twice (cut, then the cut text).
+        h.prompter.expectOpen(h.path, true);
+        h.trigger("menuFileOpen");
         expectWarning(h, texts::ReadOnlyImage, Answer::Ok);
         expectWarning(h, texts::ReadOnlyImage, Answer::Cancel);
-        h.key("txtName", Qt::Key_End);
         h.type("txtName", "E");
         QVERIFY(h.prompter.done());
-        QCOMPARE(h.edit("txtName")->text(), "AAAA");
-        QVERIFY(!h.window->store().FileChanged);
+        QCOMPARE(name->text(), "5!Ab");
     }
 
     // The wheel turns only the list that has the focus.
@@ -330,7 +308,6 @@ class TestEditing : public QObject {
             QApplication::sendEvent(box, &e);
         };
         h.combo("cbSpellName")->setFocus();
-        wheel();
         wheel();
         QVERIFY(!h.window->store().FileChanged);
         box->setFocus();

@@ -50,8 +50,8 @@ class TestWindow : public QObject {
         h.startOn(image);
         for (int slot = 0; slot < 64; ++slot) {
             h.select(slot);
-            QCOMPARE(h.rawLine(), QString(image.mid(0x301F0 + slot * 8, 7).toHex(' ').toUpper() +
-                                          ' '));
+            QCOMPARE(h.rawLine(),
+                     QString(image.mid(0x301F0 + slot * 8, 7).toHex(' ').toUpper() + ' '));
         }
         QVERIFY(!h.window->store().FileChanged && !h.shown("lblSpellChanged"));
         h.prompter.expect(texts::NothingChanged, Buttons::Ok, Icon::Information, Answer::Ok);
@@ -63,11 +63,8 @@ class TestWindow : public QObject {
     // the image, its path, read-only state and marks.
     void openKeepsWhatItDoesNotReplace_data() {
         QTest::addColumn<QString>("other"); // "" for No, "cancel", or a file
-        QTest::newRow("answered No") << "";
-        QTest::newRow("cancelled") << "cancel";
-        QTest::newRow("missing file") << "missing.nes";
-        QTest::newRow("too short") << "short.nes";
-        QTest::newRow("a folder") << ".";
+        for (const char *other : {"", "cancel", "missing.nes", "short.nes", "."})
+            QTest::newRow(*other ? other : "No") << other;
     }
     void openKeepsWhatItDoesNotReplace() {
         QFETCH(QString, other);
@@ -113,17 +110,16 @@ class TestWindow : public QObject {
         QTest::addColumn<bool>("readOnly");
         QTest::addColumn<Answer>("answer");
         QTest::addColumn<bool>("folderInstead"); // the image replaced by a folder
-        QTest::addColumn<bool>("written");
-        QTest::newRow("Yes") << false << Answer::Yes << false << true;
-        QTest::newRow("No") << false << Answer::No << false << false;
-        QTest::newRow("failed") << false << Answer::Yes << true << false;
-        QTest::newRow("read-only") << true << Answer::Ok << false << false;
+        QTest::newRow("Yes") << false << Answer::Yes << false;
+        QTest::newRow("No") << false << Answer::No << false;
+        QTest::newRow("failed") << false << Answer::Yes << true;
+        QTest::newRow("read-only") << true << Answer::Ok << false;
     }
     void save() {
         QFETCH(bool, readOnly);
         QFETCH(Answer, answer);
         QFETCH(bool, folderInstead);
-        QFETCH(bool, written);
+        const bool written = !readOnly && answer == Answer::Yes && !folderInstead;
         EditorHarness h;
         QByteArray image = plainImage();
         setRecord(image, 0, {0xFF, 0, 0, 1, 1, 176, 32});
@@ -209,9 +205,10 @@ class TestWindow : public QObject {
             for (QAction *item : menu->menu()->actions())
                 captions << item->objectName() + "=" + item->text();
         }
-        QCOMPARE(captions, (QStringList{"&File", "menuFileOpen=&Open...", "menuFileSave=&Save...",
-                                        "menuFileExit=E&xit", "&Help",
-                                        "menuHelpContents=&Contents...", "menuHelpAbout=&About..."}));
+        QCOMPARE(captions,
+                 (QStringList{"&File", "menuFileOpen=&Open...", "menuFileSave=&Save...",
+                              "menuFileExit=E&xit", "&Help", "menuHelpContents=&Contents...",
+                              "menuHelpAbout=&About..."}));
         QStringList visited;
         QWidget *w = h.combo("cbSpellName");
         for (int i = 0; i < 11; ++i) {
@@ -221,9 +218,9 @@ class TestWindow : public QObject {
             while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(h.window.get()) ||
                    w->objectName().isEmpty() || w->objectName().startsWith("qt_"));
         }
-        QCOMPARE(visited, (QStringList{"cbSpellName", "txtName", "txtRaw", "cbByte4", "cbByte5",
-                                       "cbByte2", "cbByte3", "cbByte6", "cbByte7", "cbByte1",
-                                       "cbSpellName"}));
+        QCOMPARE(visited,
+                 (QStringList{"cbSpellName", "txtName", "txtRaw", "cbByte4", "cbByte5", "cbByte2",
+                              "cbByte3", "cbByte6", "cbByte7", "cbByte1", "cbSpellName"}));
     }
 
     // F1 anywhere opens the page found first, and About shows one modal box.
@@ -262,14 +259,14 @@ class TestWindow : public QObject {
     void realMessageBox_data() {
         QTest::addColumn<Buttons>("buttons");
         QTest::addColumn<Icon>("icon");
-        QTest::addColumn<int>("press");
+        QTest::addColumn<int>("press"); // 0: Enter
         QTest::addColumn<Answer>("answer");
-        QTest::newRow("OK") << Buttons::Ok << Icon::Critical << int(QMessageBox::Ok) << Answer::Ok;
-        QTest::newRow("OK/Cancel") << Buttons::OkCancel << Icon::Warning
-                                   << int(QMessageBox::Cancel) << Answer::Cancel;
-        QTest::newRow("Yes/No, Enter") << Buttons::YesNo << Icon::Question << 0 << Answer::Yes;
-        QTest::newRow("Yes/No, No") << Buttons::YesNo << Icon::Warning << int(QMessageBox::No)
-                                    << Answer::No;
+        QTest::newRow("OK") << Buttons::Ok << Icon::Critical << 0 << Answer::Ok;
+        QTest::newRow("Cancel") << Buttons::OkCancel << Icon::Warning << int(QMessageBox::Cancel)
+                                << Answer::Cancel;
+        QTest::newRow("Enter") << Buttons::YesNo << Icon::Question << 0 << Answer::Yes;
+        QTest::newRow("No") << Buttons::YesNo << Icon::Information << int(QMessageBox::No)
+                            << Answer::No;
     }
     void realMessageBox() {
         QFETCH(Buttons, buttons);
