@@ -3,6 +3,8 @@
 #include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
+#include "ui/AllSpellsWindow.h"
+#include "ui/CharacterFilter.h"
 #include "ui/HelpPage.h"
 #include "ui/Texts.h"
 #include "ui/aboutForm.h"
@@ -11,6 +13,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QValidator>
@@ -36,34 +39,6 @@ void fillList(QComboBox *box, const QStringList &items) {
     if (box->isEditable())
         box->setEditText(text);
 }
-
-// Lets into a line edit only the characters that keep passes, whatever
-// brings them (a key with any modifier held, a paste, an input method):
-// anything else is dropped before the box changes.
-class CharacterFilter : public QValidator {
-  public:
-    CharacterFilter(std::function<bool(char16_t)> keep, QObject *parent)
-        : QValidator(parent), keep_(std::move(keep)) {}
-
-    State validate(QString &input, int &pos) const override {
-        QString kept;
-        kept.reserve(input.size());
-        int keptPos = 0;
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            if (!keep_(input[i].unicode()))
-                continue;
-            kept.append(input[i]);
-            if (i < pos)
-                ++keptPos;
-        }
-        input = kept;
-        pos = keptPos;
-        return Acceptable;
-    }
-
-  private:
-    std::function<bool(char16_t)> keep_;
-};
 
 } // namespace
 
@@ -101,6 +76,28 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     connect(ui->menuFileExit, &QAction::triggered, this, &mainForm::menuFileExit_Click);
     connect(ui->menuHelpContents, &QAction::triggered, this, &mainForm::menuHelpContents_Click);
     connect(ui->menuHelpAbout, &QAction::triggered, this, &mainForm::menuHelpAbout_Click);
+    connect(ui->menuEditUndo, &QAction::triggered, this, &mainForm::menuEditUndo_Click);
+    connect(ui->menuEditRedo, &QAction::triggered, this, &mainForm::menuEditRedo_Click);
+    connect(ui->menuEditRevert, &QAction::triggered, this, &mainForm::menuEditRevert_Click);
+    connect(ui->menuViewAllSpells, &QAction::triggered, this, &mainForm::menuViewAllSpells_Click);
+    ui->menuEditUndo->setShortcuts(QKeySequence::Undo);
+    ui->menuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    QUndoStack *stack = doc_.undoStack();
+    const auto stepNames = [this, stack] {
+        ui->menuEditUndo->setEnabled(stack->canUndo());
+        ui->menuEditRedo->setEnabled(stack->canRedo());
+        const auto named = [](const char *verb, const QString &step) {
+            return step.isEmpty() ? QString::fromLatin1(verb) : verb + (' ' + step);
+        };
+        ui->menuEditUndo->setText(named("&Undo", stack->undoText()));
+        ui->menuEditRedo->setText(named("&Redo", stack->redoText()));
+    };
+    connect(stack, &QUndoStack::indexChanged, this, stepNames);
+    connect(stack, &QUndoStack::cleanChanged, this, stepNames);
+    stepNames();
+    connect(&doc_, &SpellDocument::slotChanged, this, &mainForm::followDocument);
+    connect(&doc_, &SpellDocument::marksChanged, this, &mainForm::ShowChangeMarks);
 
     connect(ui->cbSpellName, &QComboBox::currentIndexChanged, this, &mainForm::cbSpellName_Click);
     connect(ui->cbByte2, &QComboBox::currentIndexChanged, this, &mainForm::cbByte2_Click);
@@ -121,6 +118,10 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
             return c != 0;
         },
         ui->txtName));
+    // Ctrl+Z and its kin mean the document's history wherever the focus is;
+    // the boxes' own undo would make edits behind the user's back.
+    for (QLineEdit *edit : {ui->txtName, ui->txtByte2, ui->cbByte1->lineEdit()})
+        edit->installEventFilter(this);
 
     // The wheel only turns a list the user is working in: passing over the
     // window must not edit a spell.
@@ -170,7 +171,8 @@ void mainForm::applyPendingText() {
 
 void mainForm::menuFileOpen_Click() {
     applyPendingText();
-    if (store_.FileChanged && ask(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+    if (doc_.store().FileChanged &&
+        ask(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
     // A cancelled dialog changes nothing.
     if (const auto choice = prompter_->chooseImage(this))
@@ -179,15 +181,15 @@ void mainForm::menuFileOpen_Click() {
 
 bool mainForm::openImage(const QString &path, bool readOnly) {
     // A failed load leaves the previous image, its path and its marks in place.
-    if (!store_.ReadSpells(path)) {
+    if (!doc_.module().ReadSpells(path)) {
         ask(texts::ErrorReading, Buttons::Ok, Icon::Critical);
         return false;
     }
-    store_.ReadOnlyROM = readOnly;
+    doc_.module().ReadOnlyROM = readOnly;
     const QString shown = QFileInfo(path).absoluteFilePath();
     ui->lblFilenameData->setText(shown);
     ui->lblFilenameData->setToolTip(shown);
-    ClearChangeFlags();
+    doc_.loaded();
     // Slot 0 is shown afresh even when it was already selected.
     if (slot() == 0)
         cbSpellName_Click();
@@ -198,28 +200,29 @@ bool mainForm::openImage(const QString &path, bool readOnly) {
 
 void mainForm::menuFileSave_Click() {
     applyPendingText();
-    if (!store_.FileChanged) {
+    if (!doc_.store().FileChanged) {
         ask(texts::NothingChanged, Buttons::Ok, Icon::Information);
         return;
     }
     // The user asked for this image not to be changed: saving would change it.
-    if (store_.ReadOnlyROM) {
+    if (doc_.store().ReadOnlyROM) {
         ask(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning);
         return;
     }
     const QString path = ui->lblFilenameData->text();
     if (ask(texts::SaveQuestion(path), Buttons::YesNo, Icon::Question) != Answer::Yes)
         return;
-    if (!store_.WriteSpells(path)) {
+    if (!doc_.store().WriteSpells(path)) {
         ask(texts::ErrorWriting, Buttons::Ok, Icon::Critical);
         return;
     }
-    ClearChangeFlags();
+    doc_.saved();
 }
 
 void mainForm::menuFileExit_Click() {
     applyPendingText();
-    if (store_.FileChanged && ask(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+    if (doc_.store().FileChanged &&
+        ask(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
     exitConfirmed_ = true;
     close();
@@ -230,7 +233,7 @@ void mainForm::closeEvent(QCloseEvent *event) {
     // without a question; text still being typed counts as typed.
     if (!exitConfirmed_)
         applyPendingText();
-    if (!exitConfirmed_ && store_.FileChanged &&
+    if (!exitConfirmed_ && doc_.store().FileChanged &&
         ask(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning) != Answer::Yes) {
         event->ignore();
         return;
@@ -257,7 +260,7 @@ void mainForm::cbSpellName_Click() {
     const int s = slot();
     if (s < 0)
         return;
-    ui->lblSpellChanged->setVisible(store_.SpellChanged[s]);
+    ShowChangeMarks();
     ShowSpell();
 }
 
@@ -266,15 +269,15 @@ void mainForm::ShowSpell() {
     if (s < 0)
         return;
     ShowRawData();
-    ui->txtName->setText(DecodeName(store_.SpellNames[s]));
+    ui->txtName->setText(DecodeName(doc_.store().SpellNames[s]));
     // Effect before byte 2: the byte-2 field follows the Effect field's choice.
-    ui->cbByte4->setCurrentIndex(DecodeField(4, store_.SpellBytes(s, 4)).index);
-    ui->cbByte5->setCurrentIndex(DecodeField(5, store_.SpellBytes(s, 5)).index);
+    ui->cbByte4->setCurrentIndex(DecodeField(4, doc_.store().SpellBytes(s, 4)).index);
+    ui->cbByte5->setCurrentIndex(DecodeField(5, doc_.store().SpellBytes(s, 5)).index);
     SetupEffectivenessField();
-    ui->cbByte3->setCurrentIndex(DecodeField(3, store_.SpellBytes(s, 3)).index);
-    ui->cbByte6->setCurrentIndex(DecodeField(6, store_.SpellBytes(s, 6)).index);
-    ui->cbByte7->setCurrentIndex(DecodeField(7, store_.SpellBytes(s, 7)).index);
-    const DecodedField first = DecodeField(1, store_.SpellBytes(s, 1));
+    ui->cbByte3->setCurrentIndex(DecodeField(3, doc_.store().SpellBytes(s, 3)).index);
+    ui->cbByte6->setCurrentIndex(DecodeField(6, doc_.store().SpellBytes(s, 6)).index);
+    ui->cbByte7->setCurrentIndex(DecodeField(7, doc_.store().SpellBytes(s, 7)).index);
+    const DecodedField first = DecodeField(1, doc_.store().SpellBytes(s, 1));
     ui->cbByte1->setCurrentIndex(first.index);
     // Also when the index did not change: the box may hold half-typed text.
     ui->cbByte1->setEditText(first.index >= 0 ? ui->cbByte1->itemText(first.index) : first.text);
@@ -286,8 +289,9 @@ void mainForm::ShowRawData() {
         return;
     QString raw;
     for (int n = 1; n <= FieldCount; ++n)
-        raw +=
-            QStringLiteral("%1 ").arg(store_.SpellBytes(s, n), 2, 16, QLatin1Char('0')).toUpper();
+        raw += QStringLiteral("%1 ")
+                   .arg(doc_.store().SpellBytes(s, n), 2, 16, QLatin1Char('0'))
+                   .toUpper();
     ui->txtRaw->setText(raw);
 }
 
@@ -299,12 +303,12 @@ void mainForm::SetupEffectivenessField() {
         ui->cbByte2->show();
         fillList(ui->cbByte2, EffectivenessItems(e));
         if (s >= 0)
-            ui->cbByte2->setCurrentIndex(DecodeField(2, store_.SpellBytes(s, 2), e).index);
+            ui->cbByte2->setCurrentIndex(DecodeField(2, doc_.store().SpellBytes(s, 2), e).index);
     } else {
         ui->cbByte2->hide();
         ui->txtByte2->show();
         if (s >= 0)
-            ui->txtByte2->setText(DecodeField(2, store_.SpellBytes(s, 2), e).text);
+            ui->txtByte2->setText(DecodeField(2, doc_.store().SpellBytes(s, 2), e).text);
     }
 }
 
@@ -315,30 +319,97 @@ bool mainForm::ConfirmSpellChange(bool isNameChange) {
     if (s < 0)
         return false;
     bool allowed = true;
-    if (store_.SpellBytes(s, 1) == SpecialFirstByte && !isNameChange) {
+    if (doc_.store().SpellBytes(s, 1) == SpecialFirstByte && !isNameChange) {
         if (ask(texts::SpecialSlot, Buttons::YesNo, Icon::Warning) != Answer::Yes) {
             allowed = false;
             ShowSpell();
         }
-    } else if (store_.ReadOnlyROM) {
+    } else if (doc_.store().ReadOnlyROM) {
         ask(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning);
         allowed = false;
         ShowSpell();
     }
-    if (allowed) {
-        store_.SpellChanged[s] = true;
-        ui->lblSpellChanged->show();
-        store_.FileChanged = true;
-        ui->lblFileChanged->show();
-    }
+    // An allowed edit marks the slot and the file as it lands in the
+    // document's history (ShowChangeMarks).
     return allowed;
 }
 
-void mainForm::ClearChangeFlags() {
-    ui->lblFileChanged->hide();
-    ui->lblSpellChanged->hide();
-    store_.FileChanged = false;
-    store_.SpellChanged.fill(false);
+void mainForm::ShowChangeMarks() {
+    const int s = slot();
+    ui->lblSpellChanged->setVisible(s >= 0 && doc_.store().SpellChanged[s]);
+    ui->lblFileChanged->setVisible(doc_.store().FileChanged);
+    ui->menuEditRevert->setEnabled(s >= 0 && doc_.record(s) != doc_.savedRecord(s));
+}
+
+void mainForm::selectSlot(int s) {
+    if (slot() == s)
+        cbSpellName_Click();
+    else
+        ui->cbSpellName->setCurrentIndex(s);
+}
+
+void mainForm::followDocument(int s) {
+    // The window's own edits show themselves; an undo or a redo brings its
+    // slot into view.
+    if (!inOwnEdit_)
+        selectSlot(s);
+    ShowChangeMarks();
+}
+
+void mainForm::menuViewAllSpells_Click() {
+    if (!allSpells_) {
+        allSpells_ = new AllSpellsWindow(doc_, this);
+        connect(allSpells_, &AllSpellsWindow::slotActivated, this, [this](int s) {
+            selectSlot(s);
+            raise();
+            activateWindow();
+        });
+        connect(allSpells_, &AllSpellsWindow::cellEdited, this, &mainForm::editFromTable);
+    }
+    allSpells_->show();
+    allSpells_->raise();
+    allSpells_->activateWindow();
+}
+
+void mainForm::editFromTable(int s, int n, const QVariant &value) {
+    // The same edit as in this window: the slot is selected and the value
+    // goes into the field's own control, whose handler asks and stores.
+    applyPendingText();
+    selectSlot(s);
+    if (n == 0) {
+        ui->txtName->setText(value.toString());
+    } else if (n == 1) {
+        ui->cbByte1->lineEdit()->setText(value.toString());
+        cbByte1_Change();
+    } else if (n == 2 && !IsEffectivenessList(ui->cbByte5->currentIndex())) {
+        ui->txtByte2->setText(value.toString());
+    } else {
+        findChild<QComboBox *>(QStringLiteral("cbByte%1").arg(n))->setCurrentIndex(value.toInt());
+    }
+}
+
+void mainForm::menuEditUndo_Click() {
+    // Typed First Byte text not yet applied is the newest change: undoing
+    // it puts the stored byte back into the box.
+    if (ui->cbByte1->lineEdit()->isModified())
+        ShowSpell();
+    else
+        doc_.undoStack()->undo();
+}
+
+void mainForm::menuEditRedo_Click() {
+    doc_.undoStack()->redo();
+}
+
+void mainForm::menuEditRevert_Click() {
+    applyPendingText();
+    const int s = slot();
+    if (s < 0 || doc_.record(s) == doc_.savedRecord(s))
+        return;
+    if (!ConfirmSpellChange(false))
+        return;
+    ownEdit([&] { doc_.setRecords({{s, doc_.savedRecord(s)}}, "Revert " + SlotLabels().at(s)); });
+    ShowSpell();
 }
 
 // ---- field edits ----
@@ -352,7 +423,7 @@ void mainForm::listFieldClicked(int n, QComboBox *box) {
     const int e = n == 2 ? ui->cbByte5->currentIndex() : -1;
     if (n == 2 && !IsEffectivenessList(e))
         return;
-    const quint8 b = store_.SpellBytes(s, n);
+    const quint8 b = doc_.store().SpellBytes(s, n);
     const std::optional<quint8> v = EncodeField(n, i, e);
     if (!v) {
         // "Invalid Value" over a valid byte turns into a pick of the first
@@ -362,7 +433,7 @@ void mainForm::listFieldClicked(int n, QComboBox *box) {
             return;
         }
     } else if (*v != b && ConfirmSpellChange(false)) {
-        store_.SpellBytes(s, n) = *v;
+        ownEdit([&] { doc_.setByte(s, n, *v); });
     }
     ShowRawData();
     if (n == 5)
@@ -394,8 +465,8 @@ void mainForm::txtByte2_Change() {
         return;
     const std::optional<quint8> v = ReadNumber(ui->txtByte2->text());
     if (v) {
-        if (*v != store_.SpellBytes(s, 2) && ConfirmSpellChange(false))
-            store_.SpellBytes(s, 2) = *v;
+        if (*v != doc_.store().SpellBytes(s, 2) && ConfirmSpellChange(false))
+            ownEdit([&] { doc_.setByte(s, 2, *v); });
         ShowRawData();
         return;
     }
@@ -414,8 +485,8 @@ void mainForm::cbByte1_Change() {
     const std::optional<quint8> v = EncodeField(1, ui->cbByte1->currentText());
     if (!v)
         ask(texts::OutOfRange, Buttons::OkCancel, Icon::Warning);
-    else if (*v != store_.SpellBytes(s, 1) && ConfirmSpellChange(false))
-        store_.SpellBytes(s, 1) = *v;
+    else if (*v != doc_.store().SpellBytes(s, 1) && ConfirmSpellChange(false))
+        ownEdit([&] { doc_.setByte(s, 1, *v); });
     ShowSpell();
     inByte1Edit_ = false;
 }
@@ -429,6 +500,15 @@ void mainForm::txtName_KeyPress(char16_t &keyCode) {
 }
 
 bool mainForm::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        for (const QAction *a : {ui->menuEditUndo, ui->menuEditRedo})
+            for (const QKeySequence &k : a->shortcuts())
+                if (QKeySequence(key->keyCombination()) == k) {
+                    event->ignore();
+                    return true;
+                }
+    }
     if (event->type() == QEvent::Wheel) {
         auto *box = qobject_cast<QComboBox *>(watched);
         if (box && !box->hasFocus())
@@ -441,15 +521,15 @@ void mainForm::txtName_Change() {
     const int s = slot();
     if (s < 0)
         return;
-    if (ui->txtName->text() == DecodeName(store_.SpellNames[s]))
+    if (ui->txtName->text() == DecodeName(doc_.store().SpellNames[s]))
         return;
     // Names hold four characters; the newest typing wins.
     if (ui->txtName->text().size() >= NameLength)
         ui->txtName->setText(ui->txtName->text().right(NameLength));
     if (ConfirmSpellChange(true))
-        store_.SpellNames[s] = EncodeName(ui->txtName->text());
+        ownEdit([&] { doc_.setName(s, EncodeName(ui->txtName->text())); });
     // The box shows what is stored, whatever was typed or pasted.
-    ui->txtName->setText(DecodeName(store_.SpellNames[s]));
+    ui->txtName->setText(DecodeName(doc_.store().SpellNames[s]));
 }
 
 } // namespace corvantis

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/MainModule.h"
+#include "document/SpellDocument.h"
 #include "ui/Prompter.h"
 
 #include <QMainWindow>
@@ -44,8 +45,12 @@ class mainForm : public QMainWindow {
     // would; every command that looks at the change marks calls this first.
     void applyPendingText();
 
-    MainModule &store() { return store_; }
-    const MainModule &store() const { return store_; }
+    MainModule &store() { return doc_.module(); }
+    const MainModule &store() const { return doc_.store(); }
+    SpellDocument &document() { return doc_; }
+
+    // Selects a slot and shows it, as a pick in the selector does.
+    void selectSlot(int slot);
 
     // How the help page is opened; replaced by tests.
     void setHelpOpener(std::function<void(const QUrl &)> opener) {
@@ -58,6 +63,10 @@ class mainForm : public QMainWindow {
     void menuFileExit_Click();
     void menuHelpContents_Click();
     void menuHelpAbout_Click();
+    void menuEditUndo_Click();
+    void menuEditRedo_Click();
+    void menuEditRevert_Click();
+    void menuViewAllSpells_Click();
 
     void cbSpellName_Click();
     void cbByte1_Change();
@@ -83,7 +92,17 @@ class mainForm : public QMainWindow {
     void ShowRawData();
     void SetupEffectivenessField();
     bool ConfirmSpellChange(bool isNameChange);
-    void ClearChangeFlags();
+    void ShowChangeMarks();
+    // Runs a step the window itself makes: the document's notice of it is
+    // not an undo or redo to follow.
+    template <typename F> void ownEdit(F &&edit) {
+        const bool outer = !inOwnEdit_;
+        inOwnEdit_ = true;
+        edit();
+        inOwnEdit_ = !outer;
+    }
+    void followDocument(int slot);
+    void editFromTable(int slot, int n, const QVariant &value);
     void listFieldClicked(int byteNumber, QComboBox *box);
     void txtName_KeyPress(char16_t &keyCode);
     Prompter::Answer ask(const QString &text, Prompter::Buttons buttons, Prompter::Icon icon);
@@ -91,11 +110,13 @@ class mainForm : public QMainWindow {
     std::unique_ptr<Ui::mainForm> ui;
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter *prompter_;
-    MainModule store_;
+    SpellDocument doc_;
+    class AllSpellsWindow *allSpells_ = nullptr;
     ::aboutForm *about_ = nullptr;
     std::function<void(const QUrl &)> helpOpener_;
     bool exitConfirmed_ = false;
     bool inByte1Edit_ = false;
+    bool inOwnEdit_ = false;
 };
 
 } // namespace corvantis

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "document/SpellDocument.h"
+
+#include <QAbstractTableModel>
+#include <QWidget>
+
+#include <bitset>
+
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace corvantis {
+
+// The 64 spells as rows, each cell what the main window's field shows for
+// that slot. It only reads the document; a cell's edit is handed on as
+// cellEdited so that it meets the main window's handlers and guard.
+class SpellTableModel : public QAbstractTableModel {
+    Q_OBJECT
+
+  public:
+    enum Column { Slot, Label, Name, FirstField, RawData = FirstField + FieldCount, ColumnCount };
+    static constexpr int SortRole = Qt::UserRole;
+
+    explicit SpellTableModel(SpellDocument &doc, QObject *parent = nullptr);
+
+    // The record byte number of a column (1..7), 0 for the name, -1 else.
+    static int byteNumber(int column);
+    // The Effect field's choice index of a slot, which decides byte 2.
+    int effectIndex(int slot) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+
+  signals:
+    // n is the byte number, 0 for the name; value is a list's choice index,
+    // or the text of the name, the number box or First Byte.
+    void cellEdited(int slot, int n, const QVariant &value);
+
+  private:
+    void rowChanged(int slot);
+    void marksChanged();
+
+    SpellDocument &doc_;
+    std::bitset<SlotCount> shownMarks_;
+};
+
+class AllSpellsWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    AllSpellsWindow(SpellDocument &doc, QWidget *parent);
+
+    QTableView *view() const { return view_; }
+
+  signals:
+    void slotActivated(int slot);
+    void cellEdited(int slot, int n, const QVariant &value);
+
+  private:
+    SpellTableModel *model_;
+    QSortFilterProxyModel *proxy_;
+    QTableView *view_;
+};
+
+} // namespace corvantis
