@@ -80,6 +80,9 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     connect(ui->menuEditRedo, &QAction::triggered, this, &mainForm::menuEditRedo_Click);
     connect(ui->menuEditRevert, &QAction::triggered, this, &mainForm::menuEditRevert_Click);
     connect(ui->menuViewAllSpells, &QAction::triggered, this, &mainForm::menuViewAllSpells_Click);
+    ui->menuFileOpen->setShortcuts(QKeySequence::Open);
+    ui->menuFileSave->setShortcuts(QKeySequence::Save);
+    ui->menuFileExit->setShortcuts(QKeySequence::Quit);
     ui->menuEditUndo->setShortcuts(QKeySequence::Undo);
     ui->menuEditRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});

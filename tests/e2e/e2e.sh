@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real editor on a real X server, driven by keystrokes: a First Byte value
 # typed but not confirmed counts when the close box is used (so the unsaved
-# question comes, and No keeps the window), and File > Save then writes
+# question comes, and No keeps the window), and Save (Ctrl+S) then writes
 # exactly that byte. usage: e2e.sh EDITOR MAKE-DEMO CLOSER
 set -euo pipefail
 editor=$1 maker=$2 closer=$3
@@ -9,15 +9,20 @@ command -v xdotool >/dev/null || { echo "SKIP: no xdotool (scripts/install-deps)
 work=$(mktemp -d)
 pid=
 trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work/log" >&2; exit 1; }
+fail() {
+    echo "FAIL: $*; windows: $(xdotool search --name . getwindowname %@ 2>&1 | sort -u | tr '\n' ',')" >&2
+    cat "$work/log" >&2
+    exit 1
+}
 until_ok() {
     for _ in $(seq 400); do "$@" && return 0; sleep 0.05; done
     fail "timed out: $*"
 }
 windows() { xdotool search --onlyvisible --name '^Corvantis Spell Editor$' 2>/dev/null || true; }
-focus() { xdotool windowfocus "$1" 2>/dev/null && [ "$(xdotool getwindowfocus)" = "$1" ] && sleep 0.2; }
+focus() { xdotool windowfocus "$1" 2>/dev/null && [ "$(xdotool getwindowfocus)" = "$1" ] && sleep 0.5; }
 shown() { [ -n "$(windows)" ]; }
 other() { q=$(windows | grep -vx "$main" | head -n1); [ -n "$q" ]; }
+gone() { ! windows | grep -qx "$q"; }
 keys() { xdotool key --delay 40 "$@"; }
 
 "$maker" "$work/a.nes" >/dev/null
@@ -30,18 +35,22 @@ until_ok focus "$main"
 # Shift+Tab from the selector reaches First Byte, the last field.
 keys shift+Tab ctrl+a
 xdotool type --delay 40 "20"
+sleep 0.5
 "$closer" "$main"
 until_ok other
 until_ok focus "$q"
 keys alt+n
+# Focus goes back to the main window only once the question has gone.
+until_ok gone
 until_ok focus "$main"
 kill -0 "$pid" || fail "the editor ended after No"
-keys alt+f s
+keys ctrl+s
 until_ok other
 until_ok focus "$q"
 keys Return
+until_ok gone
 until_ok focus "$main"
-keys alt+f x
+keys ctrl+q
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 wait "$pid" || fail "the editor exited $?"
 pid=
