@@ -66,7 +66,8 @@ void aboutForm::cmdOK_Click() {
 // The label sizes suit the usual dialog font. A wider font must not cut a
 // text: a label grows away from the edge its text is aligned to.
 void aboutForm::fitLabels() {
-    for (QLabel *label : {ui->Label1, ui->Label2, ui->Label3, ui->Label4, ui->Label5, ui->Label6}) {
+    for (QLabel *label :
+         {ui->Label1, ui->Label2, ui->lblLicense, ui->Label3, ui->Label4, ui->Label5, ui->Label6}) {
         const int needed = label->sizeHint().width();
         if (needed <= label->width())
             continue;

@@ -22,9 +22,9 @@ QPixmap ProgramIconPixmap(int size);
 
 } // namespace corvantis
 
-// The About box: the program icon, title, version and the two credits, with
-// one OK button. The main window creates it on first use and keeps it; OK,
-// Enter, Escape and the close box only hide it.
+// The About box: the program icon, title, version, licence and the two
+// credits, with one OK button. The main window creates it on first use and
+// keeps it; OK, Enter, Escape and the close box only hide it.
 class aboutForm : public QDialog {
     Q_OBJECT
 

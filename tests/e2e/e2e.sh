@@ -31,6 +31,9 @@ cp "$work/a.nes" "$work/original.nes"
 pid=$!
 until_ok shown
 main=$(windows)
+# Docks group the window with its launcher by the X class the desktop entry names.
+class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../resources/io.github.corvantis.SpellEditor.desktop")
+xprop -id "$main" WM_CLASS | grep -qE ", \"$class\"\$" || fail "$(xprop -id "$main" WM_CLASS), not class $class"
 until_ok focus "$main"
 # Shift+Tab from the selector reaches First Byte, the last field.
 keys shift+Tab ctrl+a
