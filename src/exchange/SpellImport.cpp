@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <bitset>
 #include <climits>
 #include <cmath>
@@ -59,9 +60,10 @@ class Parser {
     QString parse(const QByteArray &json, std::vector<SpellChange> &changes) {
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+        // The parser's offset lies just past the character it stopped at.
         if (error.error != QJsonParseError::NoError)
             return QStringLiteral("not JSON: %1 at %2")
-                .arg(error.errorString(), lineAndColumn(json, error.offset));
+                .arg(error.errorString(), lineAndColumn(json, std::max(0, error.offset - 1)));
         if (!doc.isObject())
             return QStringLiteral("not a spell export: no object at the top");
         const QJsonObject top = doc.object();
