@@ -54,8 +54,8 @@ bool load(const QString &path, QByteArray &image, MainModule &store, QString &wh
         return false;
     }
     if (!ReadTables(*bytes, store)) {
-        why = QStringLiteral("%1 is too short (%2 bytes) to hold the spell tables, which end at "
-                             "byte %3")
+        why = QStringLiteral("%1 is too short to hold the spell tables: %2 bytes, and they need "
+                             "%3")
                   .arg(path)
                   .arg(bytes->size())
                   .arg(MinimumImageSize);

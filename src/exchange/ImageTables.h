@@ -18,7 +18,7 @@ bool ReadTables(const QByteArray &image, MainModule &store);
 // The image as Save would write it now: the store's records (bytes 1..7; the
 // eighth byte keeps the image's value) and names (padded with 0xFF, then
 // 0x00) in place, every other byte as it was. nullopt when the image is too
-// short to hold both tables.
+// short to hold both tables. Moving the image in saves a copy of it.
 std::optional<QByteArray> ImageAsSaved(QByteArray image, const MainModule &store);
 
 // A stored name as its record holds it: at most four bytes, padded with 0xFF.
