@@ -1,3 +1,4 @@
+#include "cli/CommandLine.h"
 #include "ui/mainForm.h"
 
 #include <QApplication>
@@ -13,8 +14,8 @@ void nameProgram() {
 }
 
 // Reads the command line before any window system is needed, so that --help,
-// --version and usage errors work without a display. Returns the image to
-// open (possibly none), or an exit status in status.
+// --version, the command-line verbs and usage errors work without a display.
+// Returns the image to open (possibly none), or an exit status in status.
 QString parseCommandLine(int argc, char *argv[], int &status) {
     QCoreApplication core(argc, argv);
     nameProgram();
@@ -38,14 +39,21 @@ QString parseCommandLine(int argc, char *argv[], int &status) {
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("image"),
-                                 QStringLiteral("The .nes image to open, writable."),
+                                 QStringLiteral("The .nes image to open, writable, or to work on "
+                                                "with one of the options below."),
                                  QStringLiteral("[image]"));
+    corvantis::cli::AddOptions(parser);
 
     const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help))
         parser.showHelp(0);
     if (parsed && parser.isSet(version))
         parser.showVersion();
+    // The verbs run here, before any window system is touched.
+    if (parsed && corvantis::cli::HasVerb(parser)) {
+        status = corvantis::cli::RunVerb(parser);
+        return {};
+    }
     if (!parsed || parser.positionalArguments().size() > 1) {
         const QString why = parsed ? QStringLiteral("Too many arguments: give one image at most.")
                                    : parser.errorText();

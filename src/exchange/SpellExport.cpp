@@ -1,0 +1,127 @@
+#include "exchange/SpellExport.h"
+
+#include "data/NameCodec.h"
+#include "exchange/ImageTables.h"
+#include "fields/FieldCodec.h"
+#include "fields/FieldLists.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace corvantis {
+
+namespace {
+
+// One spell's columns, in their export order: key and value, the value as
+// JSON text (a number or a quoted string).
+struct Column {
+    QString key;
+    QString text;
+    bool isNumber;
+};
+
+QList<Column> columns(const MainModule &store, int slot) {
+    QList<Column> row{
+        {QStringLiteral("slot"), QString::number(slot), true},
+        {QStringLiteral("label"), SlotLabels().value(slot), false},
+        {QStringLiteral("name"), DecodeName(store.SpellNames[slot]), false},
+        {QStringLiteral("nameBytes"),
+         QString::fromLatin1(PaddedName(store.SpellNames[slot]).toHex().toUpper()), false},
+    };
+    for (int n = 1; n <= FieldCount; ++n) {
+        row.append({FieldKey(n), QString::number(store.SpellBytes(slot, n)), true});
+        row.append({FieldKey(n) + QStringLiteral("Text"), FieldText(store, slot, n), false});
+    }
+    row.append({QStringLiteral("raw"), RawLine(store, slot), false});
+    return row;
+}
+
+QByteArray jsonString(const QString &text) {
+    // QJsonDocument does the escaping; only the brackets of the array go.
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray csvField(const QString &text) {
+    const bool quote = text.contains(QLatin1Char(',')) || text.contains(QLatin1Char('"')) ||
+                       text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')) ||
+                       text != text.trimmed();
+    if (!quote)
+        return text.toUtf8();
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return '"' + quoted.toUtf8() + '"';
+}
+
+} // namespace
+
+QString FieldKey(int byteNumber) {
+    static const QStringList keys{
+        QStringLiteral("firstByte"),    QStringLiteral("effectiveness"),
+        QStringLiteral("elemental"),    QStringLiteral("targetting"),
+        QStringLiteral("effect"),       QStringLiteral("appearance"),
+        QStringLiteral("colorPalette"),
+    };
+    return keys.value(byteNumber - 1);
+}
+
+QString FieldText(const MainModule &store, int slot, int byteNumber) {
+    const quint8 value = store.SpellBytes(slot, byteNumber);
+    const int effect = DecodeField(5, store.SpellBytes(slot, 5)).index;
+    const DecodedField shown = DecodeField(byteNumber, value, effect);
+    if (shown.index < 0)
+        return shown.text;
+    return byteNumber == 2 ? EffectivenessItems(effect).value(shown.index)
+                           : FieldItems(byteNumber).value(shown.index);
+}
+
+QString RawLine(const MainModule &store, int slot) {
+    QString raw;
+    for (int n = 1; n <= FieldCount; ++n)
+        raw +=
+            QStringLiteral("%1 ").arg(store.SpellBytes(slot, n), 2, 16, QLatin1Char('0')).toUpper();
+    return raw;
+}
+
+QByteArray ExportJson(const MainModule &store) {
+    QByteArray out = "{\n    \"format\": " + jsonString(SpellsFormatName) +
+                     ",\n    \"version\": " + QByteArray::number(SpellsFormatVersion) +
+                     ",\n    \"spells\": [\n";
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        out += "        {\n";
+        const QList<Column> row = columns(store, slot);
+        for (int c = 0; c < row.size(); ++c) {
+            out += "            " + jsonString(row[c].key) + ": ";
+            out += row[c].isNumber ? row[c].text.toLatin1() : jsonString(row[c].text);
+            out += c + 1 < row.size() ? ",\n" : "\n";
+        }
+        out += slot + 1 < SlotCount ? "        },\n" : "        }\n";
+    }
+    out += "    ]\n}\n";
+    return out;
+}
+
+QByteArray ExportCsv(const MainModule &store) {
+    QByteArray out;
+    for (int slot = -1; slot < SlotCount; ++slot) {
+        const QList<Column> row = columns(store, std::max(slot, 0));
+        for (int c = 0; c < row.size(); ++c) {
+            out += csvField(slot < 0 ? row[c].key : row[c].text);
+            out += c + 1 < row.size() ? "," : "\r\n";
+        }
+    }
+    return out;
+}
+
+ExportFormat ExportFormatOf(const QString &path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
+               ? ExportFormat::Csv
+               : ExportFormat::Json;
+}
+
+QByteArray ExportSpells(ExportFormat format, const MainModule &store) {
+    return format == ExportFormat::Csv ? ExportCsv(store) : ExportJson(store);
+}
+
+} // namespace corvantis

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "data/MainModule.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace corvantis {
+
+// What an imported file says about one slot. Only what it gives is changed.
+struct SpellChange {
+    int slot = 0;
+    // Record byte n at [n - 1]; nullopt keeps the stored byte.
+    std::array<std::optional<quint8>, FieldCount> bytes{};
+    // The four bytes the name record will hold (padded with 0xFF); nullopt
+    // keeps the stored name.
+    std::optional<QByteArray> name;
+};
+
+// A parsed spell file: the changes in file order, or the first problem.
+struct SpellImport {
+    std::vector<SpellChange> changes;
+    // Empty when the file was read; otherwise the file's name, where the
+    // problem is and what it is: "spells.json: spells[12].effect: 300 is not a
+    // byte from 0 to 255". There are then no changes.
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Reads the JSON export format. The numbers decide: the texts beside them are
+// for people and are not read, except a name given only as text, which is
+// taken as the name box takes it (its last four characters, encoded). Keys it
+// does not know are ignored; a slot left out is not changed. fileName only
+// goes into the message.
+SpellImport ParseSpellsJson(const QByteArray &json, const QString &fileName);
+
+// Reads and parses the file at path; a file that cannot be read is the
+// problem then.
+SpellImport ReadSpellsFile(const QString &path);
+
+// Whether the change would alter the slot's record bytes, or its name as the
+// file will hold it.
+bool ChangesRecord(const MainModule &store, const SpellChange &change);
+bool ChangesName(const MainModule &store, const SpellChange &change);
+
+// Puts the change into the store: the given bytes, and the name where it
+// differs. Marks and the guard are the caller's business.
+void ApplyChange(MainModule &store, const SpellChange &change);
+
+} // namespace corvantis

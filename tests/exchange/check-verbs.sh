@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Each verb's output and exit status, with no display and no platform named
+# (a platform plugin would fail them); bad input writes nothing.
+bin=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM QT_DEBUG_PLUGINS=1 "$1")
+work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
+cd "$work" && "$2" demo.nes && cp demo.nes orig.nes || exit 1
+fail() { echo "FAIL: $*"; exit 1; }
+expect() { # STATUS STDOUT-REGEX STDERR-REGEX ARGS...
+    local status=$1 out=$2 err=$3 got
+    shift 3
+    "${bin[@]}" "$@" >out.txt 2>err.txt; got=$?
+    [[ $got -eq $status && $(<out.txt) =~ $out && $(<err.txt) =~ $err &&
+        ! $(<err.txt) =~ platforms ]] || fail "$* exited $got:"$'\n'"$(cat out.txt err.txt)"
+}
+expect 0 $'\n   8  LAMP   LAMP  FF 08 00 10 08 B0 2C  FF Non-combat       Cure Blind        No Elemental   One Ally       Positive Effect     Bar of Light    Whitish\n' '^$' --list demo.nes
+expect 0 '"format": "corvantis-spells".*"slot": 63' '^$' --export - demo.nes
+expect 0 '^$' '^$' --export spells.csv demo.nes
+"${bin[@]}" --export - demo.nes >/dev/full 2>/dev/null && fail "writing to a full disk succeeded"
+echo '{"format": "other"}' >bad.json
+expect 1 '^$' 'bad.json: format: "other" is not "corvantis-spells"' --import bad.json demo.nes
+echo '{"format": "corvantis-spells", "version": 1, "spells": [
+      {"slot": 4, "elemental": 32}, {"slot": 8, "effect": 9}]}' >in.json
+expect 1 '^$' 'special slots .*: 8 LAMP; nothing was written.*--force' --import in.json demo.nes
+cmp -s demo.nes orig.nes || fail "a refused import changed the image"
+expect 0 $'in demo.nes:\n 4 FIRE  record\n 8 LAMP  record$' '^$' --import in.json demo.nes --force
+expect 0 '"slot": 4,[^}]*"elemental": 32,' '^$' --export - demo.nes
+expect 0 '^Wrote p.bps, a patch from orig.nes to demo.nes.$' '' --create-patch orig.nes --output p.bps demo.nes
+expect 0 '^Wrote p.ips' '' --create-patch orig.nes --output p.ips demo.nes
+[[ $(head -c5 p.ips) == PATCH && $(head -c4 p.bps) == BPS1 && $(wc -l <spells.csv) == 65 ]] ||
+    fail "a file in the wrong format"
+expect 1 '^$' 'cannot read no.nes: no such file' --list no.nes
+expect 2 '^$' 'one image.*Usage:' --list demo.nes orig.nes
+expect 2 '^$' 'p.txt: a patch file ends in .ips or .bps.*Usage:' --create-patch orig.nes --output p.txt demo.nes
