@@ -98,4 +98,18 @@ std::optional<Prompter::OpenChoice> DialogPrompter::chooseImage(QWidget *parent)
     return OpenChoice{dialog.selectedFiles().constFirst(), readOnly->isChecked()};
 }
 
+std::optional<Prompter::FileChoice> DialogPrompter::chooseFile(QWidget *parent,
+                                                               const QString &title,
+                                                               const QStringList &filters,
+                                                               bool forWriting) {
+    QFileDialog dialog(parent, title);
+    dialog.setAcceptMode(forWriting ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forWriting ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilters(filters);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return FileChoice{dialog.selectedFiles().constFirst(),
+                      int(filters.indexOf(dialog.selectedNameFilter()))};
+}
+
 } // namespace corvantis

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -30,6 +31,15 @@ class Prompter {
 
     // Asks for an existing image to open; nothing when the user cancels.
     virtual std::optional<OpenChoice> chooseImage(QWidget *parent) = 0;
+
+    struct FileChoice {
+        QString path;
+        int filter = 0; // the index of the chosen filter
+    };
+    // Asks for a file to read (an existing one) or to write; nothing when
+    // the user cancels.
+    virtual std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
+                                                 const QStringList &filters, bool forWriting) = 0;
 };
 
 // The real dialogs.
@@ -37,6 +47,8 @@ class DialogPrompter : public Prompter {
   public:
     Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
     std::optional<OpenChoice> chooseImage(QWidget *parent) override;
+    std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
+                                         const QStringList &filters, bool forWriting) override;
 };
 
 } // namespace corvantis

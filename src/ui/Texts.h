@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The program's own words, in one place so that the window and its tests
 // agree on them to the character.
@@ -26,6 +27,19 @@ inline const QString SpecialSlot = QStringLiteral(
     "Changing this spell has unpredictable results.\rAre you sure you want to change it?");
 inline const QString ReadOnlyImage =
     QStringLiteral("This ROM is read-only.\rIt cannot be changed.");
+inline const QString PatchOriginalTitle = QStringLiteral("Create Patch: the Unmodified Image");
+inline const QString PatchFileTitle = QStringLiteral("Create Patch: Save the Patch As");
+inline const QStringList PatchFilters{QStringLiteral("BPS patch (*.bps)"),
+                                      QStringLiteral("IPS patch (*.ips)")};
+inline const QString ExportTitle = QStringLiteral("Export Spells");
+inline const QStringList ExportFilters{QStringLiteral("JSON (*.json)"),
+                                       QStringLiteral("CSV (*.csv)")};
+inline const QString ImportTitle = QStringLiteral("Import Spells");
+inline const QStringList ImportFilters{QStringLiteral("JSON (*.json)")};
+inline const QString ImportStep = QStringLiteral("Import Spells");
+inline const QString IpsTooLarge =
+    QStringLiteral("An IPS patch cannot reach past 16 MiB, and this image is larger.\r"
+                   "Do you want to create a BPS patch instead?");
 inline const QString OutOfRange = QStringLiteral("Values must be in the range of 0 to 255.");
 
 } // namespace corvantis::texts

@@ -1,6 +1,11 @@
 #include "ui/mainForm.h"
 
 #include "data/NameCodec.h"
+#include "exchange/Files.h"
+#include "exchange/ImageTables.h"
+#include "exchange/Patch.h"
+#include "exchange/SpellExport.h"
+#include "exchange/SpellImport.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
 #include "ui/AllSpellsWindow.h"
@@ -25,8 +30,6 @@ namespace {
 using Buttons = Prompter::Buttons;
 using Icon = Prompter::Icon;
 using Answer = Prompter::Answer;
-
-constexpr quint8 SpecialFirstByte = 0xFF;
 
 // Fills a list without its handler seeing the intermediate selections, and
 // leaves it with nothing selected.
@@ -74,6 +77,10 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     connect(ui->menuFileOpen, &QAction::triggered, this, &mainForm::menuFileOpen_Click);
     connect(ui->menuFileSave, &QAction::triggered, this, &mainForm::menuFileSave_Click);
     connect(ui->menuFileExit, &QAction::triggered, this, &mainForm::menuFileExit_Click);
+    connect(ui->menuFileImport, &QAction::triggered, this, &mainForm::menuFileImport_Click);
+    connect(ui->menuFileExport, &QAction::triggered, this, &mainForm::menuFileExport_Click);
+    connect(ui->menuFileCreatePatch, &QAction::triggered, this,
+            &mainForm::menuFileCreatePatch_Click);
     connect(ui->menuHelpContents, &QAction::triggered, this, &mainForm::menuHelpContents_Click);
     connect(ui->menuHelpAbout, &QAction::triggered, this, &mainForm::menuHelpAbout_Click);
     connect(ui->menuEditUndo, &QAction::triggered, this, &mainForm::menuEditUndo_Click);
@@ -243,6 +250,98 @@ void mainForm::closeEvent(QCloseEvent *event) {
     }
     exitConfirmed_ = true;
     event->accept();
+}
+
+void mainForm::menuFileImport_Click() {
+    applyPendingText();
+    if (slot() < 0)
+        return;
+    const auto choice =
+        prompter_->chooseFile(this, texts::ImportTitle, texts::ImportFilters, false);
+    if (!choice)
+        return;
+    const SpellImport read = ReadSpellsFile(choice->path);
+    if (!read.ok()) {
+        ask(read.error, Buttons::Ok, Icon::Critical);
+        return;
+    }
+    QList<QPair<int, SpellRecord>> records;
+    bool special = false;
+    for (const SpellChange &change : read.changes) {
+        const bool record = ChangesRecord(doc_.store(), change);
+        if (!record && !ChangesName(doc_.store(), change))
+            continue;
+        special = special || (record && IsSpecialSlot(doc_.store(), change.slot));
+        MainModule changed = doc_.store();
+        ApplyChange(changed, change);
+        SpellRecord r;
+        for (int n = 1; n <= FieldCount; ++n)
+            r.bytes[n - 1] = changed.SpellBytes(change.slot, n);
+        r.name = changed.SpellNames[change.slot];
+        records.append({change.slot, r});
+    }
+    if (records.isEmpty())
+        return;
+    // One edit through the guard: refused on a read-only image, asked once
+    // when it changes the record of a special slot.
+    if (doc_.store().ReadOnlyROM) {
+        ask(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning);
+        return;
+    }
+    if (special && ask(texts::SpecialSlot, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+        return;
+    ownEdit([&] { doc_.setRecords(records, texts::ImportStep); });
+    ShowSpell();
+}
+
+void mainForm::menuFileExport_Click() {
+    applyPendingText();
+    if (slot() < 0)
+        return;
+    const auto choice = prompter_->chooseFile(this, texts::ExportTitle, texts::ExportFilters, true);
+    if (!choice)
+        return;
+    // The extension decides; without one, the chosen filter does.
+    QString path = choice->path;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += choice->filter == 1 ? QStringLiteral(".csv") : QStringLiteral(".json");
+    QString why;
+    if (!SaveWholeFile(path, ExportSpells(ExportFormatOf(path), doc_.store()), &why))
+        ask(texts::ErrorWriting + QLatin1Char('\r') + why, Buttons::Ok, Icon::Critical);
+}
+
+void mainForm::menuFileCreatePatch_Click() {
+    applyPendingText();
+    if (slot() < 0)
+        return;
+    const auto original =
+        prompter_->chooseFile(this, texts::PatchOriginalTitle, {texts::OpenFilter}, false);
+    if (!original)
+        return;
+    const auto patch =
+        prompter_->chooseFile(this, texts::PatchFileTitle, texts::PatchFilters, true);
+    if (!patch)
+        return;
+    QString path = patch->path;
+    if (!PatchFormatOf(path))
+        path += patch->filter == 1 ? QStringLiteral(".ips") : QStringLiteral(".bps");
+    // The image as Save would write it now, unsaved edits included.
+    QString why;
+    const auto file = ReadWholeFile(ui->lblFilenameData->text(), &why);
+    const auto target = file ? ImageAsSaved(*file, doc_.store()) : std::nullopt;
+    if (!target) {
+        ask(texts::ErrorReading + QLatin1Char('\r') + why, Buttons::Ok, Icon::Critical);
+        return;
+    }
+    const bool tooLarge =
+        target->size() > IpsSizeLimit || QFileInfo(original->path).size() > IpsSizeLimit;
+    if (*PatchFormatOf(path) == PatchFormat::Ips && tooLarge) {
+        if (ask(texts::IpsTooLarge, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+            return;
+        path = path.chopped(4) + QStringLiteral(".bps");
+    }
+    if (!CreatePatchFile(original->path, *target, path, &why))
+        ask(texts::ErrorWriting + QLatin1Char('\r') + why, Buttons::Ok, Icon::Critical);
 }
 
 void mainForm::menuHelpContents_Click() {

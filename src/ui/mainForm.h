@@ -61,6 +61,9 @@ class mainForm : public QMainWindow {
     void menuFileOpen_Click();
     void menuFileSave_Click();
     void menuFileExit_Click();
+    void menuFileImport_Click();
+    void menuFileExport_Click();
+    void menuFileCreatePatch_Click();
     void menuHelpContents_Click();
     void menuHelpAbout_Click();
     void menuEditUndo_Click();

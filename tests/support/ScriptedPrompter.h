@@ -30,6 +30,17 @@ class ScriptedPrompter : public Prompter {
 
     Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
     std::optional<OpenChoice> chooseImage(QWidget *parent) override;
+    // Files for Import, Export and Create Patch: answered from files, in
+    // order; none left means a cancel.
+    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
+                                         bool) override {
+        if (files.empty())
+            return std::nullopt;
+        const FileChoice next = files.front();
+        files.pop_front();
+        return next;
+    }
+    std::deque<FileChoice> files;
 
     // Whether every scripted step has been used.
     bool done() const { return script_.empty(); }

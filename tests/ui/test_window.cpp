@@ -206,7 +206,9 @@ class TestWindow : public QObject {
                 captions << item->objectName() + "=" + item->text();
         }
         QCOMPARE(captions.join(' '),
-                 "&File menuFileOpen=&Open... menuFileSave=&Save... menuFileExit=E&xit &Edit "
+                 "&File menuFileOpen=&Open... menuFileSave=&Save... = menuFileImport=&Import "
+                 "Spells... menuFileExport=&Export Spells... menuFileCreatePatch=Create &Patch... "
+                 "= menuFileExit=E&xit &Edit "
                  "menuEditUndo=&Undo menuEditRedo=&Redo = menuEditRevert=Re&vert Spell &View "
                  "menuViewAllSpells=&All Spells... &Help menuHelpContents=&Contents... "
                  "menuHelpAbout=&About...");
