@@ -183,7 +183,7 @@ class TestSpellFile : public QObject {
         const QString shortPath = folder.add("s.nes", shortImage);
         const QString path = badPath(folder, what, shortPath);
 
-        const MainModule m = markedStore();
+        MainModule m = markedStore();
         QVERIFY(!m.WriteSpells(path));
         QCOMPARE(readWhole(shortPath), shortImage);
         // Nothing created, no temporary file left behind.
