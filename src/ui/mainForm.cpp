@@ -9,7 +9,6 @@
 #include "ui_mainForm.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -100,6 +99,10 @@ Prompter::Answer mainForm::ask(const QString &text, Buttons buttons, Icon icon) 
     return prompter_->ask(this, text, buttons, icon);
 }
 
+void mainForm::reportFailure(const QString &text, const QString &reason) {
+    prompter_->askWithDetail(this, text, reason, Buttons::Ok, Icon::Critical);
+}
+
 // ---- start-up and file commands ----
 
 void mainForm::Form_Load(const QString &imagePath) {
@@ -131,12 +134,14 @@ void mainForm::menuFileOpen_Click() {
 
 bool mainForm::openImage(const QString &path, bool readOnly) {
     // A failed load leaves the previous image, its path and its marks in place.
-    if (!store_.ReadSpells(path)) {
-        ask(texts::ErrorReading, Buttons::Ok, Icon::Critical);
+    QString reason;
+    if (!store_.ReadSpells(path, &reason)) {
+        reportFailure(texts::ErrorReading, reason);
         return false;
     }
     store_.ReadOnlyROM = readOnly;
-    const QString shown = QFileInfo(path).absoluteFilePath();
+    // The file as the kernel found it: the one Save will write.
+    const QString shown = store_.ImagePath();
     ui->lblFilenameData->setText(shown);
     ui->lblFilenameData->setToolTip(shown);
     ClearChangeFlags();
@@ -161,8 +166,13 @@ void mainForm::menuFileSave_Click() {
     const QString path = ui->lblFilenameData->text();
     if (ask(texts::SaveQuestion(path), Buttons::YesNo, Icon::Question) != Answer::Yes)
         return;
-    if (!store_.WriteSpells(path)) {
-        ask(texts::ErrorWriting, Buttons::Ok, Icon::Critical);
+    // Another program's change is replaced only when the user says so.
+    const bool changed = store_.ChangedOnDisk();
+    if (changed && ask(texts::ChangedByOther, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+        return;
+    QString reason;
+    if (!store_.WriteSpells(path, &reason, changed)) {
+        reportFailure(texts::ErrorWriting, reason);
         return;
     }
     ClearChangeFlags();
