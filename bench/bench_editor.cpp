@@ -1,6 +1,7 @@
 // Times the editor's own work on a 256 KiB + 16 image: loading the two
-// tables, saving them (through to the committed file), showing each of the 64
-// slots in a real window, and one complete edit from a pick to the raw line.
+// tables, saving them (flushed to disk, renamed into place, folder synced),
+// showing each of the 64 slots in a real window, and one complete edit from a
+// pick to the raw line.
 // Prints one line per figure; it never fails on a time, only on a wrong
 // result.
 //
@@ -138,7 +139,7 @@ int main(int argc, char *argv[]) {
                             fail("ReadSpells failed");
                     }),
            1.0);
-    report("WriteSpells (incl. QSaveFile commit)",
+    report("WriteSpells (flushed, folder synced)",
            timeRuns(200,
                     [&] {
                         if (!store.WriteSpells(path))

@@ -136,8 +136,9 @@ int importSpells(const QString &file, const QString &imagePath, MainModule &stor
     }
     for (const SpellChange &change : import.changes)
         ApplyChange(store, change);
-    if (!store.WriteSpells(imagePath))
-        return failed(QStringLiteral("cannot save %1; it was left as it was").arg(imagePath));
+    QString reason;
+    if (!store.WriteSpells(imagePath, &reason))
+        return failed(QStringLiteral("cannot save %1: %2").arg(imagePath, reason));
     print(stdout, QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
                       .arg(changed.size())
                       .arg(imagePath, changed.join(QLatin1Char('\n'))));

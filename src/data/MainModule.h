@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/SafeSave.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -39,20 +41,40 @@ class MainModule {
     bool ReadOnlyROM = false;
 
     // Loads all 64 records and names, or nothing: on failure the store keeps
-    // exactly what it held. The caller reports the failure.
-    bool ReadSpells(const QString &path);
+    // exactly what it held, and reason (when given) says why. The image is
+    // found as the kernel resolves path, and remembered (ImagePath).
+    bool ReadSpells(const QString &path, QString *reason = nullptr);
 
-    // Writes all 64 records and names into the existing image at path through
-    // a temporary copy that replaces the file only once complete, so a failure
-    // leaves the file as it was. Never creates or lengthens a file.
-    bool WriteSpells(const QString &path) const;
+    // Writes all 64 records and names into the existing image at path, so
+    // that a failure leaves the file as it was (see WriteImage) and reason
+    // says why. Never creates or lengthens a file.
+    //
+    // Once an image is loaded, path must still name that file, with the
+    // length and tables it had when loaded or last saved; if another program
+    // changed them, nothing is written unless replaceChanges says the user
+    // agreed to replace its tables.
+    bool WriteSpells(const QString &path, QString *reason = nullptr, bool replaceChanges = false);
 
-    // Test seam: called with the file offset of each chunk before it is
-    // written; returning false makes that write fail.
+    // Whether another program has changed the loaded image's tables, length
+    // or file since it was loaded or last saved (see ChangedSince).
+    bool ChangedOnDisk() const { return ChangedSince(image_); }
+
+    // The loaded image as the kernel resolved it; empty before a load.
+    const QString &ImagePath() const { return image_.path; }
+
+    // Test seams (see SaveHooks): called before each write of a chunk, with
+    // its file offset; before each flush to disk; before the temporary copy
+    // beside the image is made.
     std::function<bool(qint64 offset)> writeChunkHook;
+    std::function<bool()> flushHook;
+    std::function<bool()> createTemporaryHook;
 
   private:
+    // Puts the store's records and names into a whole image's bytes.
+    void patch(QByteArray &image) const;
+
     std::array<std::array<quint8, FieldCount>, SlotCount> bytes_{};
+    ImageIdentity image_;
 };
 
 } // namespace corvantis

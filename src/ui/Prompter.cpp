@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace corvantis {
@@ -34,10 +35,20 @@ class ImmediateCheckBox : public QCheckBox {
 
 Prompter::Answer DialogPrompter::ask(QWidget *parent, const QString &text, Buttons buttons,
                                      Icon icon) {
+    return askWithDetail(parent, text, QString(), buttons, icon);
+}
+
+Prompter::Answer DialogPrompter::askWithDetail(QWidget *parent, const QString &text,
+                                               const QString &detail, Buttons buttons, Icon icon) {
     QMessageBox box(parent);
     box.setWindowTitle(texts::AppTitle);
     box.setText(text);
     box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(detail);
+    // A path in the detail is text, whatever it holds; Qt would guess at
+    // markup there.
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        label->setTextFormat(Qt::PlainText);
     switch (icon) {
     case Icon::Information:
         box.setIcon(QMessageBox::Information);

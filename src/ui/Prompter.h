@@ -29,6 +29,15 @@ class Prompter {
     // (OK or Yes) is the default.
     virtual Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) = 0;
 
+    // The same with a line of detail under the text, such as why a file
+    // could not be read or written. Where no detail can be shown, the text
+    // alone is.
+    virtual Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
+                                 Buttons buttons, Icon icon) {
+        (void)detail;
+        return ask(parent, text, buttons, icon);
+    }
+
     // Asks for an existing image to open; nothing when the user cancels.
     virtual std::optional<OpenChoice> chooseImage(QWidget *parent) = 0;
 
@@ -46,6 +55,9 @@ class Prompter {
 class DialogPrompter : public Prompter {
   public:
     Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
+    // The detail is the box's informative text.
+    Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
+                         Buttons buttons, Icon icon) override;
     std::optional<OpenChoice> chooseImage(QWidget *parent) override;
     std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
                                          const QStringList &filters, bool forWriting) override;

@@ -21,6 +21,9 @@ inline const QString NothingChanged = QStringLiteral("You haven't changed anythi
 inline QString SaveQuestion(const QString &path) {
     return QStringLiteral("Make changes to file \"") + path + QStringLiteral("\"?");
 }
+inline const QString ChangedByOther =
+    QStringLiteral("The image was changed by another program since it was opened.\r"
+                   "Do you want to replace its spell tables with yours?");
 inline const QString ErrorReading = QStringLiteral("Error reading file.");
 inline const QString ErrorWriting = QStringLiteral("Error writing file.");
 inline const QString SpecialSlot = QStringLiteral(

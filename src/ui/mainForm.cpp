@@ -151,6 +151,10 @@ Prompter::Answer mainForm::ask(const QString &text, Buttons buttons, Icon icon) 
     return prompter_->ask(this, text, buttons, icon);
 }
 
+void mainForm::reportFailure(const QString &text, const QString &reason) {
+    prompter_->askWithDetail(this, text, reason, Buttons::Ok, Icon::Critical);
+}
+
 // ---- start-up and file commands ----
 
 void mainForm::Form_Load(const QString &imagePath) {
@@ -191,12 +195,14 @@ void mainForm::menuFileOpen_Click() {
 
 bool mainForm::openImage(const QString &path, bool readOnly) {
     // A failed load leaves the previous image, its path and its marks in place.
-    if (!doc_.module().ReadSpells(path)) {
-        ask(texts::ErrorReading, Buttons::Ok, Icon::Critical);
+    QString reason;
+    if (!doc_.module().ReadSpells(path, &reason)) {
+        reportFailure(texts::ErrorReading, reason);
         return false;
     }
     doc_.module().ReadOnlyROM = readOnly;
-    const QString shown = QFileInfo(path).absoluteFilePath();
+    // The file as the kernel found it: the one Save will write.
+    const QString shown = doc_.module().ImagePath();
     ui->lblFilenameData->setText(shown);
     ui->lblFilenameData->setToolTip(shown);
     doc_.loaded();
@@ -222,8 +228,13 @@ void mainForm::menuFileSave_Click() {
     const QString path = ui->lblFilenameData->text();
     if (ask(texts::SaveQuestion(path), Buttons::YesNo, Icon::Question) != Answer::Yes)
         return;
-    if (!doc_.store().WriteSpells(path)) {
-        ask(texts::ErrorWriting, Buttons::Ok, Icon::Critical);
+    // Another program's change is replaced only when the user says so.
+    const bool changed = doc_.module().ChangedOnDisk();
+    if (changed && ask(texts::ChangedByOther, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+        return;
+    QString reason;
+    if (!doc_.module().WriteSpells(path, &reason, changed)) {
+        reportFailure(texts::ErrorWriting, reason);
         return;
     }
     doc_.saved();
@@ -307,7 +318,7 @@ void mainForm::menuFileExport_Click() {
         path += choice->filter == 1 ? QStringLiteral(".csv") : QStringLiteral(".json");
     QString why;
     if (!SaveWholeFile(path, ExportSpells(ExportFormatOf(path), doc_.store()), &why))
-        ask(texts::ErrorWriting + QLatin1Char('\r') + why, Buttons::Ok, Icon::Critical);
+        reportFailure(texts::ErrorWriting, why);
 }
 
 void mainForm::menuFileCreatePatch_Click() {
@@ -330,7 +341,7 @@ void mainForm::menuFileCreatePatch_Click() {
     const auto file = ReadWholeFile(ui->lblFilenameData->text(), &why);
     const auto target = file ? ImageAsSaved(*file, doc_.store()) : std::nullopt;
     if (!target) {
-        ask(texts::ErrorReading + QLatin1Char('\r') + why, Buttons::Ok, Icon::Critical);
+        reportFailure(texts::ErrorReading, why);
         return;
     }
     const bool tooLarge =
@@ -341,7 +352,7 @@ void mainForm::menuFileCreatePatch_Click() {
         path = path.chopped(4) + QStringLiteral(".bps");
     }
     if (!CreatePatchFile(original->path, *target, path, &why))
-        ask(texts::ErrorWriting + QLatin1Char('\r') + why, Buttons::Ok, Icon::Critical);
+        reportFailure(texts::ErrorWriting, why);
 }
 
 void mainForm::menuHelpContents_Click() {

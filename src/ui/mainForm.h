@@ -109,6 +109,8 @@ class mainForm : public QMainWindow {
     void listFieldClicked(int byteNumber, QComboBox *box);
     void txtName_KeyPress(char16_t &keyCode);
     Prompter::Answer ask(const QString &text, Prompter::Buttons buttons, Prompter::Icon icon);
+    // A failed file command: its message (OK, critical) with the reason under it.
+    void reportFailure(const QString &text, const QString &reason);
 
     std::unique_ptr<Ui::mainForm> ui;
     std::unique_ptr<Prompter> ownPrompter_;
