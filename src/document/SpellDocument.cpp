@@ -53,6 +53,12 @@ SpellDocument::SpellDocument(QObject *parent) : QObject(parent) {
     connect(&stack_, &QUndoStack::cleanChanged, this, &SpellDocument::updateMarks);
 }
 
+SpellDocument::~SpellDocument() {
+    // The stack clears itself as it goes; nobody is to hear of that.
+    stack_.disconnect(this);
+    blockSignals(true);
+}
+
 SpellRecord SpellDocument::record(int slot) const {
     SpellRecord r;
     for (int n = 1; n <= FieldCount; ++n)

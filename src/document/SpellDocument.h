@@ -31,6 +31,7 @@ class SpellDocument : public QObject {
 
   public:
     explicit SpellDocument(QObject *parent = nullptr);
+    ~SpellDocument() override;
 
     const MainModule &store() const { return store_; }
     // For loading and saving only; edits go through the setters below.
