@@ -43,6 +43,10 @@ class CountingPrompter : public Prompter {
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
     }
     std::optional<OpenChoice> chooseImage(QWidget *) override { return std::nullopt; }
+    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
+                                         bool) override {
+        return std::nullopt;
+    }
     int questions = 0;
 };
 
