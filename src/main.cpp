@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFile>
 
 #include <cstdio>
 
@@ -71,8 +72,14 @@ QString parseCommandLine(int argc, char *argv[], int &status) {
 // Starts the editor: on the image named on the command line (as a file
 // manager's "Open with" does), or asking for one.
 int main(int argc, char *argv[]) {
+    // A plain start (no option, at most one image, as a file manager or a
+    // launcher starts it) needs no parser and no throwaway application.
+    bool plain = argc <= 2;
+    for (int i = 1; i < argc; ++i)
+        plain = plain && argv[i][0] != '-' && argv[i][0] != '\0';
     int status = -1;
-    const QString image = parseCommandLine(argc, argv, status);
+    const QString image = plain ? (argc == 2 ? QFile::decodeName(argv[1]) : QString())
+                                : parseCommandLine(argc, argv, status);
     if (status >= 0)
         return status;
 
