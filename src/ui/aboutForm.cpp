@@ -34,6 +34,11 @@ QIcon ProgramIcon() {
     return icon;
 }
 
+QIcon ProgramIconForStartUp() {
+    ensureResources();
+    return QIcon(QStringLiteral(":/icons/corvantis-spell-editor-32.png"));
+}
+
 QPixmap ProgramIconPixmap(int size) {
     ensureResources();
     const QPixmap picture(QString::fromLatin1(IconPath));

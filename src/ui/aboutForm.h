@@ -20,6 +20,10 @@ QIcon ProgramIcon();
 // smoothing, as the About box shows it.
 QPixmap ProgramIconPixmap(int size);
 
+// The icon at the one size a window needs to come up, decoded from PNG alone;
+// the window takes ProgramIcon once it has shown its first frame.
+QIcon ProgramIconForStartUp();
+
 } // namespace corvantis
 
 // The About box: the program icon, title, version, licence and the two

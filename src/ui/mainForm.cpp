@@ -21,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QValidator>
 
 namespace corvantis {
@@ -53,7 +54,7 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
         prompter_ = ownPrompter_.get();
     }
     ui->setupUi(this);
-    setWindowIcon(ProgramIcon());
+    setWindowIcon(ProgramIconForStartUp());
 
     // Text and list controls share one fixed-width font; labels keep the
     // default one.
@@ -610,6 +611,15 @@ void mainForm::txtName_KeyPress(char16_t &keyCode) {
     constexpr char16_t Backspace = 8;
     if (keyCode != Backspace && !IsNameCharacter(QChar(keyCode)))
         keyCode = 0;
+}
+
+bool mainForm::event(QEvent *event) {
+    // The icon's other sizes are decoded after the first frame, not before.
+    if (event->type() == QEvent::Paint && !fullIcon_) {
+        fullIcon_ = true;
+        QTimer::singleShot(0, this, [this] { setWindowIcon(ProgramIcon()); });
+    }
+    return QMainWindow::event(event);
 }
 
 bool mainForm::eventFilter(QObject *watched, QEvent *event) {

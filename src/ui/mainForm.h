@@ -85,6 +85,7 @@ class mainForm : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
   private:
     // The selected slot, or -1 before any has been selected.
@@ -122,6 +123,7 @@ class mainForm : public QMainWindow {
     bool exitConfirmed_ = false;
     bool inByte1Edit_ = false;
     bool inOwnEdit_ = false;
+    bool fullIcon_ = false;
 };
 
 } // namespace corvantis
