@@ -10,19 +10,22 @@
 #include "fields/FieldLists.h"
 #include "ui/AllSpellsWindow.h"
 #include "ui/CharacterFilter.h"
+#include "ui/FormScale.h"
 #include "ui/HelpPage.h"
 #include "ui/Texts.h"
 #include "ui/aboutForm.h"
 #include "ui_mainForm.h"
 
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QValidator>
+
+#include <cmath>
 
 namespace corvantis {
 
@@ -56,24 +59,30 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     ui->setupUi(this);
     setWindowIcon(ProgramIconForStartUp());
 
-    // Text and list controls share one fixed-width font; labels keep the
-    // default one.
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setPointSize(9);
-    const QList<QWidget *> boxes{ui->cbSpellName, ui->txtName,  ui->txtRaw,  ui->cbByte1,
-                                 ui->cbByte2,     ui->txtByte2, ui->cbByte3, ui->cbByte4,
-                                 ui->cbByte5,     ui->cbByte6,  ui->cbByte7};
-    for (QWidget *w : boxes)
-        w->setFont(fixed);
-    ui->cbByte1->setEditText(QStringLiteral("cbByte1"));
+    // Text boxes and lists share one fixed-width font (the lists have it
+    // from their construction); captions keep the application's.
+    for (QLineEdit *box : {ui->txtName, ui->txtRaw, ui->txtByte2})
+        box->setFont(FixedFont());
+    // First Byte also takes typed values. Its line edit comes here rather
+    // than from the form, whose "editable" would build the popup at once;
+    // and it has no completer, which would turn a typed "2" into the text of
+    // the first item starting with 2.
+    auto *byte1Edit = new QLineEdit(ui->cbByte1);
+    byte1Edit->setCompleter(new QCompleter(byte1Edit));
+    ui->cbByte1->setLineEdit(byte1Edit);
     ui->cbByte1->setCompleter(nullptr);
+    ui->cbByte1->setEditText(QStringLiteral("cbByte1"));
 
     // A fixed frame: no resizing, no maximising, minimising allowed.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    ui->centralwidget->setFixedSize(294, 397);
-    setFixedSize(294, 397 + ui->menubar->sizeHint().height());
+    // Laid out for the default font; a larger one grows the whole form.
+    const double scale = FormScale();
+    ScaleChildren(ui->centralwidget, scale);
+    const QSize client(int(std::lround(294 * scale)), int(std::lround(397 * scale)));
+    ui->centralwidget->setFixedSize(client);
+    setFixedSize(client.width(), client.height() + ui->menubar->sizeHint().height());
 
     connect(ui->menuFileOpen, &QAction::triggered, this, &mainForm::menuFileOpen_Click);
     connect(ui->menuFileSave, &QAction::triggered, this, &mainForm::menuFileSave_Click);
