@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -32,6 +35,24 @@ void ScaleChildren(QWidget *form, double scale) {
         const QRect r = child->geometry();
         child->setGeometry(QRect(QPoint(at(r.left()), at(r.top())),
                                  QPoint(at(r.right() + 1) - 1, at(r.bottom() + 1) - 1)));
+    }
+}
+
+void FitLabels(QWidget *form) {
+    for (QLabel *label : form->findChildren<QLabel *>()) {
+        const int needed = label->sizeHint().width();
+        if (label->wordWrap() || label->isWindow() || needed <= label->width())
+            continue;
+        QRect r = label->geometry();
+        const int room = label->parentWidget()->width();
+        const int grow = std::min(needed, room) - r.width();
+        if (label->alignment() & Qt::AlignRight)
+            r.setLeft(r.left() - grow);
+        else if (label->alignment() & Qt::AlignHCenter)
+            r.setLeft(r.left() - grow / 2);
+        r.setWidth(std::min(needed, room));
+        r.moveLeft(std::clamp(r.left(), 0, room - r.width()));
+        label->setGeometry(r);
     }
 }
 

@@ -15,6 +15,11 @@ double FormScale();
 // touch touching.
 void ScaleChildren(QWidget *form, double scale);
 
+// Widens each of form's one-line labels that its text does not fit, away
+// from the edge the text is aligned to (both ways when centred), within the
+// form.
+void FitLabels(QWidget *form);
+
 // The fixed-width font of the text boxes and lists: the system's fixed
 // font, 9 pt at the default application font, grown by FormScale(). Looked
 // up once.

@@ -33,8 +33,10 @@ QString FindHelpPage() {
     return FindHelpPage(QDir::currentPath(), QCoreApplication::applicationDirPath(), HelpDataDir());
 }
 
-std::function<void(const QUrl &)> DefaultHelpOpener() {
-    return [](const QUrl &url) { QDesktopServices::openUrl(url); };
+const char BuiltInHelpPage[] = "qrc:/help/CorvantisSpellEdit.html";
+
+HelpOpener DefaultHelpOpener() {
+    return [](const QUrl &url) { return QDesktopServices::openUrl(url); };
 }
 
 } // namespace corvantis

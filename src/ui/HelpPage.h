@@ -25,7 +25,12 @@ QString FindHelpPage(const QString &currentDir, const QString &programDir, const
 QString FindHelpPage();
 
 // Hands a URL to the desktop (its HTML viewer for the page) and returns at
-// once.
-std::function<void(const QUrl &)> DefaultHelpOpener();
+// once: false when the desktop has nothing to open it with.
+using HelpOpener = std::function<bool(const QUrl &)>;
+HelpOpener DefaultHelpOpener();
+
+// The copy of the page built into the program, for when no installed page
+// is found.
+extern const char BuiltInHelpPage[]; // "qrc:/help/CorvantisSpellEdit.html"
 
 } // namespace corvantis

@@ -93,8 +93,9 @@ Prompter::Answer DialogPrompter::askWithDetail(QWidget *parent, const QString &t
     }
 }
 
-std::optional<Prompter::OpenChoice> DialogPrompter::chooseImage(QWidget *parent) {
-    QFileDialog dialog(parent, texts::OpenTitle);
+std::optional<Prompter::OpenChoice> DialogPrompter::chooseImage(QWidget *parent,
+                                                                const QString &folder) {
+    QFileDialog dialog(parent, texts::OpenTitle, folder);
     // Qt's own dialog, so that it can carry the read-only box.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -38,8 +38,9 @@ class Prompter {
         return ask(parent, text, buttons, icon);
     }
 
-    // Asks for an existing image to open; nothing when the user cancels.
-    virtual std::optional<OpenChoice> chooseImage(QWidget *parent) = 0;
+    // Asks for an existing image to open, starting in folder; nothing when
+    // the user cancels.
+    virtual std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) = 0;
 
     struct FileChoice {
         QString path;
@@ -58,7 +59,7 @@ class DialogPrompter : public Prompter {
     // The detail is the box's informative text.
     Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
                          Buttons buttons, Icon icon) override;
-    std::optional<OpenChoice> chooseImage(QWidget *parent) override;
+    std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) override;
     std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
                                          const QStringList &filters, bool forWriting) override;
 };

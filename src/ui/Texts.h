@@ -43,6 +43,8 @@ inline const QString ImportStep = QStringLiteral("Import Spells");
 inline const QString IpsTooLarge =
     QStringLiteral("An IPS patch cannot reach past 16 MiB, and this image is larger.\r"
                    "Do you want to create a BPS patch instead?");
+inline const QString ReadOnlyTip = QStringLiteral("Opened read-only: edits and Save are refused");
+inline const QString HelpTitle = QStringLiteral("Corvantis Spell Editor Help");
 inline const QString OutOfRange = QStringLiteral("Values must be in the range of 0 to 255.");
 
 } // namespace corvantis::texts

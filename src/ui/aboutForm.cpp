@@ -1,10 +1,9 @@
 #include "ui/aboutForm.h"
 
+#include "ui/FormScale.h"
 #include "ui_aboutForm.h"
 
 #include <QLabel>
-
-#include <algorithm>
 
 // The icon lives in a static library, whose resources are linked in only when
 // something registers them by name.
@@ -49,6 +48,10 @@ QPixmap ProgramIconPixmap(int size) {
 
 aboutForm::aboutForm(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui::aboutForm>()) {
     ui->setupUi(this);
+    // Laid out for the default font; a larger one grows the whole box.
+    const double scale = corvantis::FormScale();
+    corvantis::ScaleChildren(this, scale);
+    setFixedSize(size() * scale);
     // A fixed dialog frame: title and close box only, no resizing.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -57,7 +60,7 @@ aboutForm::aboutForm(QWidget *parent) : QDialog(parent), ui(std::make_unique<Ui:
     // Already the label's size, so the label's own stretching changes nothing
     // and the pixels stay square.
     ui->Image1->setPixmap(corvantis::ProgramIconPixmap(ui->Image1->width()));
-    fitLabels();
+    corvantis::FitLabels(this);
     connect(ui->cmdOK, &QPushButton::clicked, this, &aboutForm::cmdOK_Click);
 }
 
@@ -66,21 +69,4 @@ aboutForm::~aboutForm() = default;
 void aboutForm::cmdOK_Click() {
     // Hidden, not destroyed: the next About command shows this same box.
     accept();
-}
-
-// The label sizes suit the usual dialog font. A wider font must not cut a
-// text: a label grows away from the edge its text is aligned to.
-void aboutForm::fitLabels() {
-    for (QLabel *label :
-         {ui->Label1, ui->Label2, ui->lblLicense, ui->Label3, ui->Label4, ui->Label5, ui->Label6}) {
-        const int needed = label->sizeHint().width();
-        if (needed <= label->width())
-            continue;
-        QRect r = label->geometry();
-        if (label->alignment() & Qt::AlignRight)
-            r.setLeft(std::max(0, r.right() + 1 - needed));
-        else
-            r.setWidth(std::min(needed, width() - r.left()));
-        label->setGeometry(r);
-    }
 }

@@ -40,7 +40,5 @@ class aboutForm : public QDialog {
     void cmdOK_Click();
 
   private:
-    void fitLabels();
-
     std::unique_ptr<Ui::aboutForm> ui;
 };

@@ -18,10 +18,13 @@
 
 #include <QCloseEvent>
 #include <QCompleter>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalBlocker>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QValidator>
 
@@ -82,6 +85,7 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     ScaleChildren(ui->centralwidget, scale);
     const QSize client(int(std::lround(294 * scale)), int(std::lround(397 * scale)));
     ui->centralwidget->setFixedSize(client);
+    FitLabels(ui->centralwidget);
     setFixedSize(client.width(), client.height() + ui->menubar->sizeHint().height());
 
     connect(ui->menuFileOpen, &QAction::triggered, this, &mainForm::menuFileOpen_Click);
@@ -99,7 +103,11 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     connect(ui->menuViewAllSpells, &QAction::triggered, this, &mainForm::menuViewAllSpells_Click);
     ui->menuFileOpen->setShortcuts(QKeySequence::Open);
     ui->menuFileSave->setShortcuts(QKeySequence::Save);
-    ui->menuFileExit->setShortcuts(QKeySequence::Quit);
+    // Where the platform has no key to quit (it closes windows instead), the
+    // desktops' usual one.
+    const QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
+    ui->menuFileExit->setShortcuts(quit.isEmpty() ? QList{QKeySequence(Qt::CTRL | Qt::Key_Q)}
+                                                  : quit);
     ui->menuEditUndo->setShortcuts(QKeySequence::Undo);
     ui->menuEditRedo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
@@ -142,6 +150,26 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     // the boxes' own undo would make edits behind the user's back.
     for (QLineEdit *edit : {ui->txtName, ui->txtByte2, ui->cbByte1->lineEdit()})
         edit->installEventFilter(this);
+
+    // Each caption names its field for screen readers, and its access key
+    // moves the focus there; the selector and the name box have no caption.
+    const std::pair<QLabel *, QWidget *> captions[] = {
+        {ui->lblRaw, ui->txtRaw},    {ui->lblByte4, ui->cbByte4}, {ui->lblByte5, ui->cbByte5},
+        {ui->lblByte2, ui->cbByte2}, {ui->lblByte3, ui->cbByte3}, {ui->lblByte6, ui->cbByte6},
+        {ui->lblByte7, ui->cbByte7}, {ui->lblByte1, ui->cbByte1}};
+    for (const auto &[caption, field] : captions)
+        caption->setBuddy(field);
+    // A combo box is named by its caption's relation only, so the selector
+    // has a caption that is never shown.
+    auto *spellCaption = new QLabel(QStringLiteral("Spell"), ui->centralwidget);
+    spellCaption->setObjectName(QStringLiteral("lblSpellName"));
+    spellCaption->hide();
+    spellCaption->setBuddy(ui->cbSpellName);
+    ui->txtName->setAccessibleName(QStringLiteral("Name"));
+    ui->txtRaw->setAccessibleName(QStringLiteral("Raw Data"));
+
+    // An image file dropped from a file manager opens as Open would.
+    setAcceptDrops(true);
 
     // The wheel only turns a list the user is working in: passing over the
     // window must not edit a spell.
@@ -198,9 +226,19 @@ void mainForm::menuFileOpen_Click() {
     if (doc_.store().FileChanged &&
         ask(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning) != Answer::Yes)
         return;
-    // A cancelled dialog changes nothing.
-    if (const auto choice = prompter_->chooseImage(this))
+    // The dialog starts where the open image is; a cancel changes nothing.
+    const QString image = doc_.module().ImagePath();
+    const QString folder = image.isEmpty() ? QDir::currentPath() : QFileInfo(image).absolutePath();
+    if (const auto choice = prompter_->chooseImage(this, folder))
         openImage(choice->path, choice->readOnly);
+}
+
+void mainForm::openChosen(const QString &path, bool readOnly) {
+    applyPendingText();
+    if (doc_.store().FileChanged &&
+        ask(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning) != Answer::Yes)
+        return;
+    openImage(path, readOnly);
 }
 
 bool mainForm::openImage(const QString &path, bool readOnly) {
@@ -214,7 +252,8 @@ bool mainForm::openImage(const QString &path, bool readOnly) {
     // The file as the kernel found it: the one Save will write.
     const QString shown = doc_.module().ImagePath();
     ui->lblFilenameData->setText(shown);
-    ui->lblFilenameData->setToolTip(shown);
+    ui->lblFilenameData->setToolTip(readOnly ? shown + '\n' + texts::ReadOnlyTip : shown);
+    ui->lblReadOnly->setVisible(readOnly);
     doc_.loaded();
     // Slot 0 is shown afresh even when it was already selected.
     if (slot() == 0)
@@ -367,8 +406,23 @@ void mainForm::menuFileCreatePatch_Click() {
 
 void mainForm::menuHelpContents_Click() {
     const QString page = FindHelpPage();
-    if (!page.isEmpty() && helpOpener_)
-        helpOpener_(QUrl::fromLocalFile(page));
+    const QUrl url =
+        page.isEmpty() ? QUrl(QString::fromLatin1(BuiltInHelpPage)) : QUrl::fromLocalFile(page);
+    if (!page.isEmpty() && helpOpener_ && helpOpener_(url))
+        return;
+    // The desktop cannot show the page: the program's own window does.
+    if (!help_) {
+        help_ = new QTextBrowser(this);
+        help_->setObjectName(QStringLiteral("helpWindow"));
+        help_->setWindowFlag(Qt::Window);
+        help_->setWindowTitle(texts::HelpTitle);
+        help_->setOpenExternalLinks(true);
+        help_->resize(QSize(640, 560) * FormScale());
+    }
+    help_->setSource(url);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void mainForm::menuHelpAbout_Click() {
@@ -421,6 +475,9 @@ void mainForm::ShowRawData() {
 void mainForm::SetupEffectivenessField() {
     const int e = ui->cbByte5->currentIndex();
     const int s = slot();
+    // The caption names whichever of the two is shown.
+    ui->lblByte2->setBuddy(IsEffectivenessList(e) ? static_cast<QWidget *>(ui->cbByte2)
+                                                  : ui->txtByte2);
     if (IsEffectivenessList(e)) {
         ui->txtByte2->hide();
         ui->cbByte2->show();
@@ -631,7 +688,61 @@ bool mainForm::event(QEvent *event) {
     return QMainWindow::event(event);
 }
 
+namespace {
+
+// The file a drop brings, when it brings one local file and nothing else.
+QString droppedFile(const QMimeData *data) {
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.front().isLocalFile())
+        return {};
+    const QString path = urls.front().toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+// Takes a drag that brings one file; anything else is refused.
+void weighDrag(QDragMoveEvent *event) {
+    if (droppedFile(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+} // namespace
+
+void mainForm::dragEnterEvent(QDragEnterEvent *event) {
+    weighDrag(event);
+}
+
+void mainForm::dragMoveEvent(QDragMoveEvent *event) {
+    weighDrag(event);
+}
+
+void mainForm::dropEvent(QDropEvent *event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Questions are asked once the drop is over, not while the file manager
+    // waits for its end.
+    QTimer::singleShot(0, this, [this, path] { openChosen(path, false); });
+}
+
 bool mainForm::eventFilter(QObject *watched, QEvent *event) {
+    // A file dragged over a text box opens as the window's own drop; text
+    // dragged there is the box's.
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove ||
+        event->type() == QEvent::Drop) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        if (!droppedFile(drop->mimeData()).isEmpty()) {
+            if (event->type() == QEvent::Drop)
+                dropEvent(drop);
+            else
+                weighDrag(static_cast<QDragMoveEvent *>(event));
+            return true;
+        }
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         const auto *key = static_cast<QKeyEvent *>(event);
         for (const QAction *a : {ui->menuEditUndo, ui->menuEditRedo})

@@ -2,6 +2,7 @@
 
 #include "data/MainModule.h"
 #include "document/SpellDocument.h"
+#include "ui/HelpPage.h"
 #include "ui/Prompter.h"
 
 #include <QMainWindow>
@@ -12,6 +13,8 @@
 
 class QComboBox;
 class aboutForm;
+
+class QTextBrowser;
 
 namespace Ui {
 class mainForm;
@@ -53,9 +56,7 @@ class mainForm : public QMainWindow {
     void selectSlot(int slot);
 
     // How the help page is opened; replaced by tests.
-    void setHelpOpener(std::function<void(const QUrl &)> opener) {
-        helpOpener_ = std::move(opener);
-    }
+    void setHelpOpener(HelpOpener opener) { helpOpener_ = std::move(opener); }
 
   public slots:
     void menuFileOpen_Click();
@@ -86,12 +87,17 @@ class mainForm : public QMainWindow {
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
     // The selected slot, or -1 before any has been selected.
     int slot() const;
 
     bool openImage(const QString &path, bool readOnly);
+    // Open with a file already chosen: the unsaved-changes question first.
+    void openChosen(const QString &path, bool readOnly);
     void ShowSpell();
     void ShowRawData();
     void SetupEffectivenessField();
@@ -119,7 +125,8 @@ class mainForm : public QMainWindow {
     SpellDocument doc_;
     class AllSpellsWindow *allSpells_ = nullptr;
     ::aboutForm *about_ = nullptr;
-    std::function<void(const QUrl &)> helpOpener_;
+    HelpOpener helpOpener_;
+    QTextBrowser *help_ = nullptr;
     bool exitConfirmed_ = false;
     bool inByte1Edit_ = false;
     bool inOwnEdit_ = false;

@@ -28,7 +28,7 @@ void whenModal(QObject *context, std::function<void(QWidget *)> check) {
 }
 
 EditorHarness::EditorHarness() : window(std::make_unique<mainForm>(&prompter)) {
-    window->setHelpOpener([](const QUrl &) {});
+    window->setHelpOpener([](const QUrl &) { return true; });
 }
 
 EditorHarness::~EditorHarness() {

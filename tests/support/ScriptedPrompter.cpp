@@ -47,8 +47,10 @@ Prompter::Answer ScriptedPrompter::ask(QWidget *, const QString &text, Buttons b
     return answer;
 }
 
-std::optional<Prompter::OpenChoice> ScriptedPrompter::chooseImage(QWidget *) {
+std::optional<Prompter::OpenChoice> ScriptedPrompter::chooseImage(QWidget *,
+                                                                  const QString &folder) {
     ++openDialogs;
+    openFolder = folder;
     if (script_.empty() || !script_.front().open) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected open dialog (expected: %1)")
                                     .arg(script_.empty() ? QStringLiteral("nothing") : pending())),

@@ -29,7 +29,7 @@ class ScriptedPrompter : public Prompter {
     void expectOpenCancel();
 
     Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
-    std::optional<OpenChoice> chooseImage(QWidget *parent) override;
+    std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) override;
     // Files for Import, Export and Create Patch: answered from files, in
     // order; none left means a cancel.
     std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
@@ -48,6 +48,7 @@ class ScriptedPrompter : public Prompter {
 
     QList<Message> messages; // every message shown, in order
     int openDialogs = 0;     // how often the open dialog was shown
+    QString openFolder;      // the folder it last started in
 
   private:
     struct Step {

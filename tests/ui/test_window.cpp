@@ -234,7 +234,10 @@ class TestWindow : public QObject {
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(h.folder.path(".")));
         QList<QUrl> opened;
-        h.window->setHelpOpener([&](const QUrl &url) { opened << url; });
+        h.window->setHelpOpener([&](const QUrl &url) {
+            opened << url;
+            return true;
+        });
         h.trigger("menuHelpContents");
         h.key("cbByte3", Qt::Key_F1);
         h.key("txtName", Qt::Key_F1);
@@ -313,6 +316,7 @@ class TestWindow : public QObject {
                 QVERIFY(dialog);
                 QCOMPARE(dialog->windowTitle(), "Open ROM...");
                 QCOMPARE(dialog->nameFilters(), QStringList{"NES Game Image (*.nes)"});
+                QCOMPARE(dialog->directory(), QFileInfo(path).absoluteDir());
                 auto *box = dialog->findChild<QCheckBox *>(QStringLiteral("openReadOnly"));
                 QVERIFY(box && !box->isChecked());
                 if (tick) {
@@ -324,7 +328,7 @@ class TestWindow : public QObject {
                 name->setText(path);
                 QTest::keyClick(name, Qt::Key_Return);
             });
-            const auto choice = prompter.chooseImage(&owner);
+            const auto choice = prompter.chooseImage(&owner, QFileInfo(path).absolutePath());
             QVERIFY(choice);
             QCOMPARE(choice->path, path);
             QCOMPARE(choice->readOnly, tick);
