@@ -48,7 +48,9 @@ class CountingPrompter : public Prompter {
         ++questions;
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
     }
-    std::optional<OpenChoice> chooseImage(QWidget *) override { return std::nullopt; }
+    std::optional<OpenChoice> chooseImage(QWidget *, const QString &) override {
+        return std::nullopt;
+    }
     std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
                                          bool) override {
         return std::nullopt;
