@@ -85,7 +85,10 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     ScaleChildren(ui->centralwidget, scale);
     const QSize client(int(std::lround(294 * scale)), int(std::lround(397 * scale)));
     ui->centralwidget->setFixedSize(client);
-    FitLabels(ui->centralwidget);
+    // Font sizes do not grow in exact proportion: a grown caption may need a
+    // few more pixels. (At the default font the captions fit as laid out.)
+    if (scale > 1)
+        FitLabels(ui->centralwidget);
     setFixedSize(client.width(), client.height() + ui->menubar->sizeHint().height());
 
     connect(ui->menuFileOpen, &QAction::triggered, this, &mainForm::menuFileOpen_Click);
