@@ -1,7 +1,11 @@
+#include "data/MainModule.h"
 #include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
+#include "support/ImageFixture.h"
+#include "tools/DemoImage.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace corvantis;
@@ -156,6 +160,31 @@ class TestFields : public QObject {
             QVERIFY(c.isNull() || (EncodeName(c) == byte && IsNameCharacter(c)));
         }
         QCOMPARE(EncodeName(QStringLiteral("a@\u00e9#b")), QByteArray("\xA4\xA5"));
+    }
+
+    // The demo image loads and shows every kind of value somewhere: special
+    // slots, unlisted first bytes and an invalid value in every field.
+    void demoImageShowsEveryCase() {
+        test::ImageFolder folder;
+        const QByteArray image = MakeDemoImage();
+        QCOMPARE(image, MakeDemoImage());
+        MainModule store;
+        QVERIFY(store.ReadSpells(folder.add("demo.nes", image)));
+        QSet<QString> seen;
+        for (int slot = 0; slot < SlotCount; ++slot) {
+            const int e = DecodeField(5, store.SpellBytes(slot, 5)).index;
+            for (int n = 1; n <= FieldCount; ++n)
+                if (!IsValidValue(n, store.SpellBytes(slot, n), e))
+                    seen << QStringLiteral("invalid %1 %2").arg(n).arg(n == 2 ? e : 0);
+            if (store.SpellBytes(slot, 1) == 0xFF)
+                seen << QStringLiteral("special");
+        }
+        QVERIFY(seen.contains("special"));
+        for (int n : {1, 3, 4, 5, 6, 7})
+            QVERIFY2(seen.contains(QStringLiteral("invalid %1 0").arg(n)),
+                     qPrintable(QString::number(n)));
+        for (int e : {EffectNegative, EffectPositive, EffectResist, EffectStrongerNegatives})
+            QVERIFY(seen.contains(QStringLiteral("invalid 2 %1").arg(e)));
     }
 };
 
