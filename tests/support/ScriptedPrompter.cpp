@@ -25,6 +25,7 @@ QString ScriptedPrompter::pending() const {
 
 Prompter::Answer ScriptedPrompter::ask(QWidget *, const QString &text, Buttons buttons, Icon icon) {
     messages.append({text, buttons, icon});
+    details.append(QString());
     if (script_.empty() || script_.front().open || !(script_.front().message == messages.last())) {
         QTest::qFail(
             qPrintable(QStringLiteral("unexpected message: \"%1\" (expected: %2)")
