@@ -187,8 +187,6 @@ class TestEditing : public QObject {
             {"6b High-Level", false, 0x6B, "6B High-Level"},
             {" 20 ", true, 0x20, "20 ZAP!"},
             {"Damaging", true, -1, "18 Damaging"},
-            {"Fire", true, -1, "18 Damaging"},
-            {"1 8", true, -1, "18 Damaging"},
             {"100", false, -1, "18 Damaging"},
         });
     }
