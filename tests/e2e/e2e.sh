@@ -24,6 +24,8 @@ shown() { [ -n "$(windows)" ]; }
 other() { q=$(windows | grep -vx "$main" | head -n1); [ -n "$q" ]; }
 gone() { ! windows | grep -qx "$q"; }
 keys() { xdotool key --delay 40 "$@"; }
+# Waits for the question, answers it with keys, and waits until the main window has the focus again.
+answer() { until_ok other; until_ok focus "$q"; keys "$@"; until_ok gone; until_ok focus "$main"; }
 
 "$maker" "$work/a.nes" >/dev/null
 cp "$work/a.nes" "$work/original.nes"
@@ -40,19 +42,10 @@ keys shift+Tab ctrl+a
 xdotool type --delay 40 "20"
 sleep 0.5
 "$closer" "$main"
-until_ok other
-until_ok focus "$q"
-keys alt+n
-# Focus goes back to the main window only once the question has gone.
-until_ok gone
-until_ok focus "$main"
+answer alt+n
 kill -0 "$pid" || fail "the editor ended after No"
 keys ctrl+s
-until_ok other
-until_ok focus "$q"
-keys Return
-until_ok gone
-until_ok focus "$main"
+answer Return
 keys ctrl+q
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 wait "$pid" || fail "the editor exited $?"

@@ -4,21 +4,24 @@
 #include <X11/Xlib.h>
 
 #include <cstdlib>
-#include <cstring>
 
 int main(int argc, char *argv[]) {
     Display *display = argc == 2 ? XOpenDisplay(nullptr) : nullptr;
     if (!display)
         return 2;
-    XEvent event;
-    std::memset(&event, 0, sizeof event);
-    event.xclient.type = ClientMessage;
-    event.xclient.window = Window(std::strtoul(argv[1], nullptr, 0));
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
+    const Window window = Window(std::strtoul(argv[1], nullptr, 0));
+    XEvent event{};
+    event.xclient = {ClientMessage,
+                     0,
+                     False,
+                     display,
+                     window,
+                     XInternAtom(display, "WM_PROTOCOLS", False),
+                     32,
+                     {}};
     event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
+    XSendEvent(display, window, False, NoEventMask, &event);
     XCloseDisplay(display);
     return 0;
 }

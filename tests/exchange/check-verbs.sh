@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Each verb's output and exit status, with no display and no platform named
-# (a platform plugin would fail them); bad input writes nothing.
+# The command line's output and exit status, with no display and no platform named (a platform
+# plugin would fail them): --help, --version, each verb; bad input writes nothing.
 bin=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM QT_DEBUG_PLUGINS=1 "$1")
 work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT
 cd "$work" && "$2" demo.nes && cp demo.nes orig.nes || exit 1
@@ -12,6 +12,10 @@ expect() { # STATUS STDOUT-REGEX STDERR-REGEX ARGS...
     [[ $got -eq $status && $(<out.txt) =~ $out && $(<err.txt) =~ $err &&
         ! $(<err.txt) =~ platforms ]] || fail "$* exited $got:"$'\n'"$(cat out.txt err.txt)"
 }
+expect 0 '^corvantis-spell-editor 1\.5$' '^$' --version
+expect 0 '^Usage:.*image' '^$' --help
+expect 2 '^$' 'Unknown option.*Usage:' --no-such-option
+expect 2 '^$' 'one image at most.*Usage:' a.nes b.nes
 expect 0 $'\n   8  LAMP   LAMP  FF 08 00 10 08 B0 2C  FF Non-combat       Cure Blind        No Elemental   One Ally       Positive Effect     Bar of Light    Whitish\n' '^$' --list demo.nes
 expect 0 '"format": "corvantis-spells".*"slot": 63' '^$' --export - demo.nes
 expect 0 '^$' '^$' --export spells.csv demo.nes

@@ -1,6 +1,11 @@
+#include "data/MainModule.h"
+#include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
+#include "support/ImageFixture.h"
+#include "tools/DemoImage.h"
 
+#include <QSet>
 #include <QTest>
 
 using namespace corvantis;
@@ -13,30 +18,11 @@ int asInt(std::optional<quint8> v) {
     return v ? int(*v) : Out;
 }
 
-QList<int> powers(int from, int count) {
+// Item values as the game states them, worked out apart from the codec: f(0) .. f(count - 1).
+QList<int> series(int count, int (*f)(int)) {
     QList<int> v;
     for (int i = 0; i < count; ++i)
-        v << (1 << (from + i));
-    return v;
-}
-
-// Item values as the game states them, worked out apart from the codec.
-QList<int> effectValues() {
-    QList<int> v;
-    for (int i = 0; i < 17; ++i)
-        v << i + (i > 5) + (i > 9);
-    return v;
-}
-QList<int> appearanceValues() {
-    QList<int> v{0};
-    for (int i = 1; i < 9; ++i)
-        v << 168 + 8 * i;
-    return v;
-}
-QList<int> paletteValues() {
-    QList<int> v{0};
-    for (int i = 1; i < 14; ++i)
-        v << 31 + i;
+        v << f(i);
     return v;
 }
 
@@ -57,15 +43,20 @@ class TestFields : public QObject {
         QTest::addColumn<int>("n");
         QTest::addColumn<int>("effect");
         QTest::addColumn<QList<int>>("values");
-        QTest::newRow("Negative Effect") << 2 << EffectNegative << powers(0, 8);
-        QTest::newRow("Positive Effect") << 2 << EffectPositive << powers(2, 5);
+        const auto pow = [](int i) { return 1 << i; };
+        QTest::newRow("Negative Effect") << 2 << EffectNegative << series(8, pow);
+        QTest::newRow("Positive Effect")
+            << 2 << EffectPositive << series(5, [](int i) { return 4 << i; });
         QTest::newRow("Elemental Resist") << 2 << EffectResist << QList<int>{16, 32, 64, 137, 255};
         QTest::newRow("Stronger Negatives") << 2 << EffectStrongerNegatives << QList<int>{1, 8, 16};
-        QTest::newRow("Elemental") << 3 << EffectResist << (QList<int>{0} + powers(0, 8));
-        QTest::newRow("Targetting") << 4 << -1 << powers(0, 5);
-        QTest::newRow("Effect") << 5 << EffectNegative << effectValues();
-        QTest::newRow("Appearance") << 6 << -1 << appearanceValues();
-        QTest::newRow("Color Palette") << 7 << -1 << paletteValues();
+        QTest::newRow("Elemental") << 3 << EffectResist << (QList<int>{0} + series(8, pow));
+        QTest::newRow("Targetting") << 4 << -1 << series(5, pow);
+        QTest::newRow("Effect") << 5 << EffectNegative
+                                << series(17, [](int i) { return i + (i > 5) + (i > 9); });
+        QTest::newRow("Appearance")
+            << 6 << -1 << series(9, [](int i) { return i ? 168 + 8 * i : 0; });
+        QTest::newRow("Color Palette")
+            << 7 << -1 << series(14, [](int i) { return i ? 31 + i : 0; });
     }
     void listFieldsOverAllValues() {
         QFETCH(int, n);
@@ -113,99 +104,87 @@ class TestFields : public QObject {
         }
     }
 
-    void firstByteReader() {
-        const Reading cases[] = {
-            {"6B High-Level", 0x6B},
-            {"  a0\t", 0xA0},
-            {"5", 5},
-            {"ff", 0xFF},
-            {"18 anything at all", 0x18},
-            {"0F Fire", 0x0F},
-            {"Damaging", Out},
-            {"Fire", Out},
-            {"1 8", Out},
-            {"100", Out},
-            {"18Damaging", Out},
-            {"", Out},
-            {"  ", Out},
-            {"zz", Out},
-            {"-1", Out},
-            {"18\tx", Out},
-            {"&H18", Out},
-        };
-        for (const Reading &c : cases)
-            QVERIFY2(asInt(ReadFirstByte(c.text)) == c.value, qPrintable(c.text));
-    }
-
-    // The number box reads as the game's own number reader does.
-    void numberReader() {
+    // What each reader makes of typed text, by the value it reads.
+    void readers() {
         const QString nines(1000, QLatin1Char('9')), zeros(1000, QLatin1Char('0'));
-        const Reading cases[] = {
-            {"", 0},
-            {"12abc", 12},
-            {"1 2", 12},
-            {"2.5", 2},
-            {"3.5", 4},
-            {"255.4", 255},
-            {"255.5", Out},
-            {"-0.4", 0},
-            {"-0.5", 0},
-            {"-0.50001", Out},
-            {"-1", Out},
-            {"1e2", 100},
-            {"1D+2", 100},
-            {"2555e-1", Out},
-            {"2545e-1", 254},
-            {"1e", 1},
-            {"1ex", 1},
-            {"0e99", 0},
-            {".5", 0},
-            {".51", 1},
-            {"5.", 5},
-            {"+7", 7},
-            {"&HFF", 255},
-            {"&h1f", 31},
-            {"&o377", 255},
-            {"&O400", Out},
-            {"&HFFFF", Out},
-            {"&O78", 7},
-            {"&H", 0},
-            {"&X1", 0},
-            {"-&H5", Out},
-            {"-&H0", 0},
-            {"& h 1 0", 16},
-            {"\t1\n2 3", 123},
-            {"-", 0},
-            {"abc", 0},
-            {"--1", 0},
-            {"0x10", 0},
-            {"1,000", 1},
-            {QString(QChar(0xFF15)), 0},
-            {"5" + QString(QChar(0)) + "7", 5},
-            {nines, Out},
-            {nines + ".5", Out},
-            {zeros + "7", 7},
-            {"0." + zeros + "1", 0},
-            {"1e999999", Out},
-            {"1e-99999", 0},
-            {"1e18446744073709551618", Out},
-            {"1" + zeros + "e-998", 100},
-            {"&H" + zeros + "FF", 255},
-            {"&H100000001", Out},
-            {QString(100000, ' ') + "7", 7},
-        };
-        for (const Reading &c : cases)
-            QVERIFY2(asInt(ReadNumber(c.text)) == c.value, qPrintable(c.text.left(40)));
+        const std::pair<int, QStringList> firstBytes[] = {
+            {0x6B, {"6B High-Level"}},
+            {0xA0, {"  a0\t"}},
+            {5, {"5"}},
+            {0xFF, {"ff"}},
+            {0x18, {"18 anything at all"}},
+            {0x0F, {"0F Fire"}},
+            {Out,
+             {"Damaging", "Fire", "1 8", "100", "18Damaging", "", "  ", "zz", "-1", "18\tx",
+              "&H18"}}};
+        for (const auto &[value, texts] : firstBytes)
+            for (const QString &text : texts)
+                QVERIFY2(asInt(ReadFirstByte(text)) == value, qPrintable(text));
+        // The number box reads as the game's own number reader does.
+        const std::pair<int, QStringList> numbers[] = {
+            {0,
+             {"", "-0.4", "-0.5", "0e99", ".5", "&H", "&X1", "-&H0", "-", "abc", "--1", "0x10",
+              QString(QChar(0xFF15)), "0." + zeros + "1", "1e-99999"}},
+            {1, {"1e", "1ex", ".51", "1,000"}},
+            {2, {"2.5"}},
+            {4, {"3.5"}},
+            {5, {"5.", "5" + QString(QChar(0)) + "7"}},
+            {7, {"+7", "&O78", zeros + "7", QString(100000, ' ') + "7"}},
+            {12, {"12abc", "1 2"}},
+            {16, {"& h 1 0"}},
+            {31, {"&h1f"}},
+            {100, {"1e2", "1D+2", "1" + zeros + "e-998"}},
+            {123, {"\t1\n2 3"}},
+            {254, {"2545e-1"}},
+            {255, {"255.4", "&HFF", "&o377", "&H" + zeros + "FF"}},
+            {Out,
+             {"255.5", "-0.50001", "-1", "2555e-1", "&O400", "&HFFFF", "-&H5", nines, nines + ".5",
+              "1e999999", "1e18446744073709551618", "&H100000001"}}};
+        for (const auto &[value, texts] : numbers)
+            for (const QString &text : texts)
+                QVERIFY2(asInt(ReadNumber(text)) == value, qPrintable(text.left(40)));
     }
 
-    // The selector's labels are 64 labels, CURE first, none twice.
-    void slotLabels() {
-        const QStringList &labels = SlotLabels();
-        QCOMPARE(labels.size(), 64);
-        QCOMPARE(labels.first(), QStringLiteral("CURE"));
-        QCOMPARE(QSet<QString>(labels.begin(), labels.end()).size(), 64);
-        for (int n = 1; n <= 7; ++n)
-            QVERIFY(!FieldCaption(n).isEmpty());
+    // The game's character table, written out apart from the codec.
+    void nameCodecOverAllBytes() {
+        const QString marks = "',.-!? ";
+        const QList<int> markBytes{0xBE, 0xBF, 0xC0, 0xC2, 0xC4, 0xC5, 0xFF};
+        for (int b = 0; b < 256; ++b) {
+            QChar c = markBytes.contains(b) ? marks[markBytes.indexOf(b)] : QChar();
+            for (auto [from, to, first] :
+                 {std::tuple(0x80, 0x89, '0'), {0x8A, 0xA3, 'A'}, {0xA4, 0xBD, 'a'}})
+                if (b >= from && b <= to)
+                    c = QChar(first + b - from);
+            const QByteArray byte(1, char(b));
+            QCOMPARE(DecodeName(byte), c.isNull() ? QString() : QString(c));
+            QVERIFY(c.isNull() || (EncodeName(c) == byte && IsNameCharacter(c)));
+        }
+        QCOMPARE(EncodeName(QStringLiteral("a@\u00e9#b")), QByteArray("\xA4\xA5"));
+    }
+
+    // The demo image loads and shows every kind of value somewhere: special
+    // slots, unlisted first bytes and an invalid value in every field.
+    void demoImageShowsEveryCase() {
+        test::ImageFolder folder;
+        const QByteArray image = MakeDemoImage();
+        QCOMPARE(image, MakeDemoImage());
+        MainModule store;
+        QVERIFY(store.ReadSpells(folder.add("demo.nes", image)));
+        QSet<QString> seen;
+        for (int slot = 0; slot < SlotCount; ++slot) {
+            const int e = DecodeField(5, store.SpellBytes(slot, 5)).index;
+            for (int n = 1; n <= FieldCount; ++n)
+                if (!IsValidValue(n, store.SpellBytes(slot, n), e))
+                    seen << QStringLiteral("invalid %1 %2").arg(n).arg(n == 2 ? e : 0);
+            if (store.SpellBytes(slot, 1) == 0xFF)
+                seen << QStringLiteral("special");
+        }
+        QVERIFY(seen.contains("special"));
+        for (int n : {1, 3, 4, 5, 6, 7})
+            QVERIFY2(seen.contains(QStringLiteral("invalid %1 0").arg(n)),
+                     qPrintable(QString::number(n)));
+        for (int e : {EffectNegative, EffectPositive, EffectResist, EffectStrongerNegatives})
+            QVERIFY(seen.contains(QStringLiteral("invalid 2 %1").arg(e)));
     }
 };
 

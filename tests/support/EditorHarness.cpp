@@ -59,7 +59,7 @@ void EditorHarness::startPicking(const QByteArray &image, bool readOnly) {
 }
 
 bool EditorHarness::shown(const char *name) const {
-    auto *w = window->findChild<QWidget *>(QLatin1String(name));
+    auto *w = find<QWidget>(name);
     return w && w->isVisibleTo(window.get());
 }
 
@@ -68,8 +68,7 @@ void EditorHarness::pick(const char *name, const QString &item) {
     QVERIFY2(box, name);
     const int index = box->findText(item, Qt::MatchExactly);
     QVERIFY2(index >= 0, qPrintable(QStringLiteral("%1 has no item %2").arg(name, item)));
-    // As a user does it, but by keyboard: open the list, move to the item,
-    // Enter. No pixel position that the style or fonts decide is involved.
+    // As a user does it, but by keyboard: open the list, move to the item, Enter.
     box->setFocus();
     box->showPopup();
     QAbstractItemView *view = box->view();
@@ -84,14 +83,14 @@ void EditorHarness::select(int slot) {
 }
 
 void EditorHarness::type(const char *name, const QString &text) {
-    QWidget *w = window->findChild<QWidget *>(QLatin1String(name));
+    QWidget *w = find<QWidget>(name);
     QVERIFY2(w, name);
     w->setFocus();
     QTest::keyClicks(w, text);
 }
 
 void EditorHarness::key(const char *name, int k, Qt::KeyboardModifiers modifiers) {
-    QWidget *w = window->findChild<QWidget *>(QLatin1String(name));
+    QWidget *w = find<QWidget>(name);
     QVERIFY2(w, name);
     w->setFocus();
     QTest::keyClick(w, Qt::Key(k), modifiers);
@@ -104,13 +103,9 @@ void EditorHarness::paste(const char *name, const QString &text) {
 }
 
 void EditorHarness::trigger(const char *name) {
-    auto *action = window->findChild<QAction *>(QLatin1String(name));
+    auto *action = find<QAction>(name);
     QVERIFY2(action, name);
     action->trigger();
-}
-
-QString EditorHarness::rawLine() const {
-    return edit("txtRaw")->text();
 }
 
 } // namespace corvantis::test

@@ -61,7 +61,7 @@ class EditorHarness {
     void activate();
     void trigger(const char *action);
 
-    QString rawLine() const;
+    QString rawLine() const { return edit("txtRaw")->text(); }
     QByteArray file() const { return readWhole(path); }
 
     ImageFolder folder;

@@ -1,4 +1,5 @@
 #include "support/ImageFixture.h"
+#include "data/MainModule.h"
 
 #include <QFile>
 
@@ -15,16 +16,14 @@ QByteArray randomImage(qint64 size, quint32 seed) {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<int> byte(0, 255);
     QByteArray image(size, '\0');
-    for (qint64 i = 0; i < size; ++i)
-        image[i] = char(byte(rng));
+    for (char &b : image)
+        b = char(byte(rng));
     return image;
 }
 
 QByteArray readWhole(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 bool writeWhole(const QString &path, const QByteArray &bytes) {
@@ -33,29 +32,14 @@ bool writeWhole(const QString &path, const QByteArray &bytes) {
            file.write(bytes) == bytes.size();
 }
 
-ImageFolder::ImageFolder() = default;
-
-QString ImageFolder::add(const QString &name, const QByteArray &bytes) const {
-    const QString p = path(name);
-    return writeWhole(p, bytes) ? p : QString();
-}
-
-} // namespace corvantis::test
-
-#include "data/MainModule.h"
-
-namespace corvantis::test {
-
 void setRecord(QByteArray &image, int slot, std::initializer_list<int> bytes) {
-    qint64 at = SpellTableOffset + qint64(slot) * RecordSize;
-    for (int b : bytes)
-        image[at++] = char(b);
+    image.replace(SpellTableOffset + slot * RecordSize, qsizetype(bytes.size()),
+                  test::bytes(bytes));
 }
 
 void setName(QByteArray &image, int slot, const QByteArray &fourBytes) {
-    QByteArray record = fourBytes.left(NameLength);
-    record.append(char(0));
-    image.replace(NameTableOffset + qint64(slot) * NameRecordSize, NameRecordSize, record);
+    image.replace(NameTableOffset + slot * NameRecordSize, NameRecordSize,
+                  fourBytes.left(NameLength) + '\0');
 }
 
 QByteArray plainImage(quint32 seed) {

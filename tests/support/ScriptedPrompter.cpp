@@ -5,39 +5,32 @@
 namespace corvantis::test {
 
 void ScriptedPrompter::expect(const QString &text, Buttons buttons, Icon icon, Answer answer) {
-    Step step;
-    step.message = {text, buttons, icon};
-    step.answer = answer;
-    script_.push_back(step);
+    script_.push_back({false, {text, buttons, icon}, answer, std::nullopt});
 }
 
 void ScriptedPrompter::expectOpen(const QString &path, bool readOnly) {
-    Step step;
-    step.open = true;
-    step.choice = OpenChoice{path, readOnly};
-    script_.push_back(step);
+    script_.push_back({true, {}, Answer::Ok, OpenChoice{path, readOnly}});
 }
 
 void ScriptedPrompter::expectOpenCancel() {
-    Step step;
-    step.open = true;
-    script_.push_back(step);
+    script_.push_back({true, {}, Answer::Ok, std::nullopt});
 }
 
 QString ScriptedPrompter::pending() const {
     QStringList left;
     for (const Step &s : script_)
         left << (s.open ? QStringLiteral("<open dialog>") : s.message.text);
-    return left.join(QStringLiteral(" | "));
+    return left.isEmpty() ? QStringLiteral("nothing") : left.join(QStringLiteral(" | "));
 }
 
 Prompter::Answer ScriptedPrompter::ask(QWidget *, const QString &text, Buttons buttons, Icon icon) {
     messages.append({text, buttons, icon});
+    details.append(QString());
     if (script_.empty() || script_.front().open || !(script_.front().message == messages.last())) {
-        const QString what = QStringLiteral("unexpected message: \"%1\" (expected: %2)")
-                                 .arg(QString(text).replace('\r', QStringLiteral("\\r")),
-                                      script_.empty() ? QStringLiteral("nothing") : pending());
-        QTest::qFail(qPrintable(what), __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(QStringLiteral("unexpected message: \"%1\" (expected: %2)")
+                           .arg(QString(text).replace('\r', QStringLiteral("\\r")), pending())),
+            __FILE__, __LINE__);
         // The safe answer, so the run goes on without changing anything.
         return buttons == Buttons::YesNo ? Answer::No
                                          : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
@@ -52,9 +45,8 @@ std::optional<Prompter::OpenChoice> ScriptedPrompter::chooseImage(QWidget *,
     ++openDialogs;
     openFolder = folder;
     if (script_.empty() || !script_.front().open) {
-        QTest::qFail(qPrintable(QStringLiteral("unexpected open dialog (expected: %1)")
-                                    .arg(script_.empty() ? QStringLiteral("nothing") : pending())),
-                     __FILE__, __LINE__);
+        QTest::qFail(qPrintable("unexpected open dialog (expected: " + pending() + ")"), __FILE__,
+                     __LINE__);
         return std::nullopt;
     }
     const std::optional<OpenChoice> choice = script_.front().choice;

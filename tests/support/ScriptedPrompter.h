@@ -29,6 +29,12 @@ class ScriptedPrompter : public Prompter {
     void expectOpenCancel();
 
     Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
+    Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
+                         Buttons buttons, Icon icon) override {
+        const Answer answer = ask(parent, text, buttons, icon);
+        details.last() = detail;
+        return answer;
+    }
     std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) override;
     // Files for Import, Export and Create Patch: answered from files, in
     // order; none left means a cancel.
@@ -47,6 +53,7 @@ class ScriptedPrompter : public Prompter {
     QString pending() const;
 
     QList<Message> messages; // every message shown, in order
+    QStringList details;     // the line under each message (why a save failed), or ""
     int openDialogs = 0;     // how often the open dialog was shown
     QString openFolder;      // the folder it last started in
 

@@ -187,8 +187,6 @@ class TestEditing : public QObject {
             {"6b High-Level", false, 0x6B, "6B High-Level"},
             {" 20 ", true, 0x20, "20 ZAP!"},
             {"Damaging", true, -1, "18 Damaging"},
-            {"Fire", true, -1, "18 Damaging"},
-            {"1 8", true, -1, "18 Damaging"},
             {"100", false, -1, "18 Damaging"},
         });
     }
@@ -315,12 +313,16 @@ class TestEditing : public QObject {
         QVERIFY(h.window->store().FileChanged);
     }
 
-    // With no image, edits touch no table and ask nothing.
+    // After a cancelled open the window shows no slot; edits touch no table and ask nothing.
     void nothingIsStoredWithoutASlot() {
         EditorHarness h;
         h.prompter.expectOpenCancel();
         h.window->Form_Load();
         h.activate();
+        QCOMPARE(h.combo("cbSpellName")->currentIndex(), -1);
+        QCOMPARE(h.combo("cbSpellName")->count(), 64);
+        QCOMPARE(h.combo("cbByte1")->currentText(), "cbByte1");
+        QCOMPARE(h.rawLine(), QString());
         h.type("txtName", "AB");
         h.type("txtByte2", "999");
         h.type("cbByte1", "FF");

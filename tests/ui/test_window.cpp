@@ -1,16 +1,16 @@
 #include "support/EditorHarness.h"
+#include "ui/HelpPage.h"
 #include "ui/PathLabel.h"
 #include "ui/Texts.h"
+#include "ui/aboutForm.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using namespace corvantis;
 using namespace corvantis::test;
@@ -18,28 +18,31 @@ using namespace corvantis::test;
 class TestWindow : public QObject {
     Q_OBJECT
   private slots:
-    // Start-up on a command-line image, and the empty window after a cancel.
+    // Start-up on a command-line image asks nothing and shows slot 0 in a
+    // window of fixed size whose fields the Tab key visits in reading order.
     void startUp() {
         EditorHarness h;
         QByteArray image = plainImage();
         setRecord(image, 0, {0x10, 10, 1, 2, 2, 0, 0});
         h.startOn(image);
         QCOMPARE(h.prompter.openDialogs, 0);
-        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
         QCOMPARE(h.window->focusWidget(), h.combo("cbSpellName"));
-        QCOMPARE(h.rawLine(), "10 0A 01 02 02 00 00 ");
+        QCOMPARE(h.window->minimumSize(), h.window->maximumSize());
         QCOMPARE(h.combo("cbByte1")->currentText(), "10");
         QCOMPARE(h.edit("txtByte2")->text(), "10");
         QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged") && !h.shown("cbByte2"));
-
-        EditorHarness e;
-        e.prompter.expectOpenCancel();
-        e.window->Form_Load();
-        QVERIFY(e.window->isVisible());
-        QCOMPARE(e.combo("cbSpellName")->currentIndex(), -1);
-        QCOMPARE(e.combo("cbSpellName")->count(), 64);
-        QCOMPARE(e.combo("cbByte1")->currentText(), "cbByte1");
-        QCOMPARE(e.rawLine(), QString());
+        h.pick("cbByte5", "Negative Effect"); // byte 2 as a list
+        QStringList visited;
+        for (QWidget *w = h.combo("cbSpellName"); visited.size() < 11;) {
+            visited << w->objectName();
+            do
+                w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(h.window.get()) ||
+                   w->objectName().isEmpty() || w->objectName().startsWith("qt_"));
+        }
+        QCOMPARE(visited,
+                 (QStringList{"cbSpellName", "txtName", "txtRaw", "cbByte4", "cbByte5", "cbByte2",
+                              "cbByte3", "cbByte6", "cbByte7", "cbByte1", "cbSpellName"}));
     }
 
     // Every slot of a random image is shown without a question or a mark,
@@ -138,10 +141,10 @@ class TestWindow : public QObject {
         }
         h.trigger("menuFileSave");
         QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        if (!folderInstead) {
-            image[0x301F0 + 3] = char(written ? 4 : 1);
-            QCOMPARE(h.file().mid(0x301F0, 8), image.mid(0x301F0, 8));
-        }
+        image[0x301F0 + 3] = char(written ? 4 : 1);
+        QVERIFY(folderInstead || h.file().mid(0x301F0, 8) == image.mid(0x301F0, 8));
+        QCOMPARE(h.prompter.details.last(),
+                 folderInstead ? "The file was removed or replaced after it was opened." : "");
         QCOMPARE(h.window->store().FileChanged, !written);
         QCOMPARE(h.shown("lblFileChanged") || h.shown("lblSpellChanged"), !written);
         // Nothing left unsaved: Exit asks nothing.
@@ -149,6 +152,92 @@ class TestWindow : public QObject {
             h.trigger("menuFileExit");
             QVERIFY(!h.window->isVisible());
         }
+    }
+
+    // Shown and saved as the file it is; another program's table byte is replaced on Yes only.
+    void anotherProgramsChangeIsReplacedOnlyOnYes() {
+        EditorHarness h;
+        QVERIFY(QDir(h.folder.path(".")).mkdir("real") &&
+                QFile::link(h.folder.path("real"), h.folder.path("lnk")));
+        h.path = QFileInfo(h.folder.add("real/x.nes", plainImage())).canonicalFilePath();
+        h.window->Form_Load(h.folder.path("lnk/x.nes"));
+        h.activate();
+        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+        h.pick("cbByte4", "Self");
+        QByteArray theirs = h.file();
+        theirs[SpellTableOffset + 5 * RecordSize] = 0x42;
+        QVERIFY(writeWhole(h.path, theirs));
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
+            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
+                              Answer::Yes);
+            h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning, answer);
+            h.trigger("menuFileSave");
+            QVERIFY(h.prompter.done());
+            QCOMPARE(h.shown("lblFileChanged"), answer == Answer::No);
+            QCOMPARE(h.file() == theirs, answer == Answer::No);
+        }
+    }
+
+    // Export, then import into the unedited image: the same tables, in one
+    // undo step; a special slot asks once; read-only and bad files refuse.
+    void exportThenImport() {
+        EditorHarness h;
+        QByteArray image = plainImage();
+        setRecord(image, 5, {0xFF, 0, 0, 1, 1, 176, 32});
+        h.startOn(image);
+        h.select(3);
+        h.pick("cbByte3", "Ice");
+        h.type("txtName", "Q");
+        h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        h.select(5);
+        h.pick("cbByte4", "Self");
+        const QString json = h.folder.path("spells"); // the filter adds .json
+        h.prompter.files.push_back({json, 0});
+        h.trigger("menuFileExport");
+        const MainModule edited = h.window->store();
+
+        EditorHarness g;
+        g.startPicking(image, true);
+        const QString bad =
+            g.folder.add("bad.json", "{\"format\": \"corvantis-spells\", "
+                                     "\"version\": 1, \"spells\": [{\"slot\": 64}]}");
+        for (const QString &file : {json + ".json", bad})
+            g.prompter.files.push_back({file, 0});
+        g.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
+        g.trigger("menuFileImport");
+        g.prompter.expect(bad + ": spells[0].slot: 64 is not a slot from 0 to 63", Buttons::Ok,
+                          Icon::Critical, Answer::Ok);
+        g.trigger("menuFileImport");
+        g.window->document().module().ReadOnlyROM = false;
+        for (Answer a : {Answer::No, Answer::Yes}) {
+            g.prompter.files.push_back({json + ".json", 0});
+            g.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, a);
+            g.trigger("menuFileImport");
+            QCOMPARE(g.window->store().FileChanged, a == Answer::Yes);
+        }
+        QVERIFY(g.prompter.done());
+        QVERIFY(g.window->store().SpellNames == edited.SpellNames);
+        for (int slot = 0; slot < SlotCount; ++slot)
+            for (int n = 1; n <= FieldCount; ++n)
+                QCOMPARE(g.window->store().SpellBytes(slot, n), edited.SpellBytes(slot, n));
+        QCOMPARE(g.window->findChild<QAction *>("menuEditUndo")->text(), "&Undo Import Spells");
+        g.trigger("menuEditUndo");
+        QVERIFY(!g.window->store().FileChanged);
+    }
+
+    // A patch from the unmodified image to the image with unsaved edits.
+    void createPatch() {
+        EditorHarness h;
+        const QByteArray image = plainImage();
+        h.startOn(image);
+        const QString original = h.folder.add("original.nes", image);
+        h.pick("cbByte3", "Ice");
+        h.prompter.files = {{original, 0}, {h.folder.path("mod"), 1}};
+        h.trigger("menuFileCreatePatch");
+        const QByteArray ips = readWhole(h.folder.path("mod.ips"));
+        // PATCH, one record of one byte at the Elemental of slot 0, EOF.
+        QCOMPARE(ips, "PATCH" + bytes({0x03, 0x01, 0xF2, 0, 1, 0x20}) + "EOF");
+        QCOMPARE(h.file(), image); // nothing saved
     }
 
     void exitAndCloseBox_data() {
@@ -190,47 +279,12 @@ class TestWindow : public QObject {
         QVERIFY(lines.last().endsWith(QStringLiteral("corvantis hack.nes")));
     }
 
-    // The frame, the menus and the focus order as the user meets them.
-    void frameMenusAndTabOrder() {
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 0, {0, 1, 0, 1, 3, 0, 0}); // byte 2 as a list
-        h.startOn(image);
-        QCOMPARE(h.window->windowTitle(), texts::AppTitle);
-        QCOMPARE(h.window->centralWidget()->size(), QSize(294, 397));
-        QCOMPARE(h.window->minimumSize(), h.window->maximumSize());
-        QStringList captions;
-        for (QAction *menu : h.window->menuBar()->actions()) {
-            captions << menu->text();
-            for (QAction *item : menu->menu()->actions())
-                captions << item->objectName() + "=" + item->text();
-        }
-        QCOMPARE(captions.join(' '),
-                 "&File menuFileOpen=&Open... menuFileSave=&Save... = menuFileImport=&Import "
-                 "Spells... menuFileExport=&Export Spells... menuFileCreatePatch=Create &Patch... "
-                 "= menuFileExit=E&xit &Edit "
-                 "menuEditUndo=&Undo menuEditRedo=&Redo = menuEditRevert=Re&vert Spell &View "
-                 "menuViewAllSpells=&All Spells... &Help menuHelpContents=&Contents... "
-                 "menuHelpAbout=&About...");
-        QStringList visited;
-        QWidget *w = h.combo("cbSpellName");
-        for (int i = 0; i < 11; ++i) {
-            visited << w->objectName();
-            do
-                w = w->nextInFocusChain();
-            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(h.window.get()) ||
-                   w->objectName().isEmpty() || w->objectName().startsWith("qt_"));
-        }
-        QCOMPARE(visited,
-                 (QStringList{"cbSpellName", "txtName", "txtRaw", "cbByte4", "cbByte5", "cbByte2",
-                              "cbByte3", "cbByte6", "cbByte7", "cbByte1", "cbSpellName"}));
-    }
-
-    // F1 anywhere opens the page found first, and About shows one modal box.
-    void helpAndAbout() {
+    // F1 anywhere opens the page found first: in the current, the program's,
+    // then the data folder; a folder with the page's name is no page.
+    void help() {
         EditorHarness h;
         h.startOn(plainImage());
-        const QString page = h.folder.add(QStringLiteral("CorvantisSpellEdit.html"), "<html/>");
+        const QString page = h.folder.add(HelpPageName, "<html/>");
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(h.folder.path(".")));
         QList<QUrl> opened;
@@ -245,13 +299,38 @@ class TestWindow : public QObject {
         QCOMPARE(opened.size(), 3);
         QCOMPARE(QFileInfo(opened.last().toLocalFile()), QFileInfo(page));
 
+        QStringList dirs;
+        for (const char *name : {"current", "program", "data"})
+            QVERIFY(QDir().mkpath(dirs.emplace_back(h.folder.path(name))));
+        const auto find = [&] { return FindHelpPage(dirs[0], dirs[1], dirs[2]); };
+        const auto in = [&](int i) { return QDir(dirs[i]).filePath(HelpPageName); };
+        QCOMPARE(find(), QString());
+        QVERIFY(QDir().mkdir(in(0)));
+        QVERIFY(writeWhole(in(2), "<html/>"));
+        QCOMPARE(find(), in(2));
+        QVERIFY(writeWhole(in(1), "<html/>"));
+        QCOMPARE(find(), in(1));
+        QCOMPARE(FindHelpPage(QString(), QString(), dirs[2]), in(2));
+    }
+
+    // About shows one modal box over the window, its OK button focused;
+    // Enter accepts it and Escape closes it.
+    void aboutBox() {
+        EditorHarness h;
+        h.startOn(plainImage());
         QList<QWidget *> seen;
-        for (int i = 0; i < 2; ++i) {
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
             whenModal(h.window.get(), [&](QWidget *box) {
                 seen << box;
                 QCOMPARE(box->objectName(), "aboutForm");
                 QCOMPARE(box->parentWidget(), h.window.get());
-                box->findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+                box->activateWindow();
+                QCoreApplication::processEvents();
+                QCOMPARE(QApplication::focusWidget(), box->findChild<QPushButton *>("cmdOK"));
+                QTest::keyClick(QApplication::focusWidget(), key);
+                QVERIFY(!box->isVisible());
+                QCOMPARE(qobject_cast<QDialog *>(box)->result(),
+                         key == Qt::Key_Return ? int(QDialog::Accepted) : int(QDialog::Rejected));
             });
             h.trigger("menuHelpAbout");
         }
@@ -260,8 +339,35 @@ class TestWindow : public QObject {
         QVERIFY(h.prompter.messages.isEmpty() && !h.window->store().FileChanged);
     }
 
-    // The real message box for each button set: title, text, icon, buttons,
-    // the first one default.
+    // Every label of the About box shows its whole text, also at a larger
+    // font; the picture is the icon stretched pixel for pixel.
+    void aboutBoxShowsEverything() {
+        const QFont usual = QApplication::font();
+        for (double scale : {1.0, 1.4}) {
+            QFont font = usual;
+            font.setPointSizeF(usual.pointSizeF() * scale);
+            QApplication::setFont(font);
+            aboutForm box;
+            for (QLabel *label : box.findChildren<QLabel *>()) {
+                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                         qPrintable(label->objectName()));
+                QVERIFY(label->geometry().left() >= 0 && label->geometry().right() < box.width());
+            }
+        }
+        QApplication::setFont(usual);
+        aboutForm box;
+        const QImage shown = box.findChild<QLabel *>("Image1")->pixmap().toImage();
+        const QImage icon = ProgramIconPixmap(32).toImage();
+        QCOMPARE(shown.size(), QSize(64, 64));
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x)
+                QVERIFY(shown.pixel(x, y) == icon.pixel(x / 2, y / 2));
+        for (int size : {16, 32, 48, 64, 128})
+            QVERIFY(ProgramIcon().availableSizes().contains(QSize(size, size)));
+    }
+
+    // The real message box for each button set: title, text, detail, icon,
+    // buttons, the first one default.
     void realMessageBox_data() {
         QTest::addColumn<Buttons>("buttons");
         QTest::addColumn<Icon>("icon");
@@ -289,6 +395,7 @@ class TestWindow : public QObject {
             seen = true;
             QCOMPARE(box->windowTitle(), texts::AppTitle);
             QCOMPARE(box->text(), texts::UnsavedQuit);
+            QCOMPARE(box->informativeText(), buttons == Buttons::Ok ? "Input/output error." : "");
             QCOMPARE(box->icon(), icons[int(icon)]);
             const auto first = buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
             QCOMPARE(box->defaultButton(), box->button(first));
@@ -299,7 +406,11 @@ class TestWindow : public QObject {
                 QTest::keyClick(box, Qt::Key_Return);
         });
         DialogPrompter prompter;
-        QCOMPARE(prompter.ask(nullptr, texts::UnsavedQuit, buttons, icon), answer);
+        QCOMPARE(buttons == Buttons::Ok
+                     ? prompter.askWithDetail(nullptr, texts::UnsavedQuit, "Input/output error.",
+                                              buttons, icon)
+                     : prompter.ask(nullptr, texts::UnsavedQuit, buttons, icon),
+                 answer);
         QVERIFY(seen);
     }
 
@@ -314,8 +425,7 @@ class TestWindow : public QObject {
             whenModal(&owner, [&](QWidget *modal) {
                 auto *dialog = qobject_cast<QFileDialog *>(modal);
                 QVERIFY(dialog);
-                QCOMPARE(dialog->windowTitle(), "Open ROM...");
-                QCOMPARE(dialog->nameFilters(), QStringList{"NES Game Image (*.nes)"});
+                QCOMPARE(dialog->nameFilters(), QStringList{texts::OpenFilter});
                 QCOMPARE(dialog->directory(), QFileInfo(path).absoluteDir());
                 auto *box = dialog->findChild<QCheckBox *>(QStringLiteral("openReadOnly"));
                 QVERIFY(box && !box->isChecked());
