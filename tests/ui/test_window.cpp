@@ -4,33 +4,100 @@
 #include "ui/Texts.h"
 #include "ui/aboutForm.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
-#include <QTest>
+#include <QStyleOptionComboBox>
+#include <QTextBrowser>
 
 using namespace corvantis;
 using namespace corvantis::test;
 
+namespace {
+
+// Drags data onto target and drops it there; whether the drag was taken.
+bool drop(QWidget *target, const QList<QUrl> &urls, const QString &text = {}) {
+    QMimeData data;
+    data.setUrls(urls);
+    if (!text.isEmpty())
+        data.setText(text);
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent dropped(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dropped);
+    QCoreApplication::processEvents();
+    return enter.isAccepted();
+}
+
+QString accessibleName(QWidget *w) {
+    return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+}
+
+} // namespace
+
 class TestWindow : public QObject {
     Q_OBJECT
   private slots:
-    // Start-up on a command-line image asks nothing and shows slot 0 in a
-    // window of fixed size whose fields the Tab key visits in reading order.
+    // Start-up on a command-line image asks nothing and shows slot 0 and the
+    // end of its long path in a window of fixed size. Every slot then shows
+    // without a mark, so a save has nothing to write. Screen readers hear
+    // each field by its caption, whose access key focuses the field; Tab
+    // visits the fields in reading order.
     void startUp() {
         EditorHarness h;
-        QByteArray image = plainImage();
+        QByteArray image = randomImage(256 * 1024 + 16, 99);
         setRecord(image, 0, {0x10, 10, 1, 2, 2, 0, 0});
-        h.startOn(image);
+        const QString deep = QStringLiteral("a-folder-name-far-too-long-for-one-line/and-another");
+        QVERIFY(QDir(h.folder.path(".")).mkpath(deep));
+        h.startOn(image, deep + QStringLiteral("/corvantis hack.nes"));
         QCOMPARE(h.prompter.openDialogs, 0);
         QCOMPARE(h.window->focusWidget(), h.combo("cbSpellName"));
         QCOMPARE(h.window->minimumSize(), h.window->maximumSize());
         QCOMPARE(h.combo("cbByte1")->currentText(), "10");
         QCOMPARE(h.edit("txtByte2")->text(), "10");
         QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged") && !h.shown("cbByte2"));
+        const auto *path = h.find<PathLabel>("lblFilenameData");
+        QCOMPARE(path->text(), h.path);
+        QCOMPARE(path->shownLines().size(), 2);
+        QVERIFY(path->shownLines().first().startsWith(QChar(0x2026)));
+        QVERIFY(path->shownLines().last().endsWith(QStringLiteral("corvantis hack.nes")));
+        for (int slot = 63; slot >= 0; --slot) {
+            h.select(slot);
+            QCOMPARE(h.rawLine(),
+                     QString(image.mid(0x301F0 + slot * 8, 7).toHex(' ').toUpper() + ' '));
+        }
+        QVERIFY(!h.window->store().FileChanged && !h.shown("lblSpellChanged"));
+        h.prompter.expect(texts::NothingChanged, Buttons::Ok, Icon::Information, Answer::Ok);
+        h.trigger("menuFileSave");
+        QCOMPARE(h.file(), image);
+
+        QCOMPARE(accessibleName(h.edit("txtName")), "Name");
+        int named = 0;
+        for (QLabel *caption : h.window->findChildren<QLabel *>()) {
+            QWidget *field = caption->buddy();
+            if (!field)
+                continue;
+            ++named;
+            QVERIFY(field->objectName().endsWith(caption->objectName().mid(3)));
+            const QString name = QString(caption->text()).remove('&');
+            const auto labels = QAccessible::queryAccessibleInterface(field)->relations();
+            QVERIFY2(
+                accessibleName(field) == name ||
+                    std::any_of(labels.begin(), labels.end(),
+                                [&](auto r) { return r.first->text(QAccessible::Name) == name; }),
+                qPrintable(name));
+            if (const int key = caption->text().indexOf('&') + 1) {
+                h.key("cbSpellName", caption->text().at(key).toUpper().unicode(), Qt::AltModifier);
+                QCOMPARE(QApplication::focusWidget(), field);
+            }
+        }
+        QCOMPARE(named, 9);
+
         h.pick("cbByte5", "Negative Effect"); // byte 2 as a list
         QStringList visited;
         for (QWidget *w = h.combo("cbSpellName"); visited.size() < 11;) {
@@ -45,67 +112,65 @@ class TestWindow : public QObject {
                               "cbByte3", "cbByte6", "cbByte7", "cbByte1", "cbSpellName"}));
     }
 
-    // Every slot of a random image is shown without a question or a mark,
-    // and a save then has nothing to write.
-    void everySlotShowsWithoutEditing() {
+    // The open dialog starts in the open image's folder; one file dropped
+    // opens as Open does, text, two files or a folder are refused. Over
+    // unsaved edits, No, a cancel or a failed load keep the image, its path,
+    // read-only state and marks; an open replaces them all, slot 0 shown
+    // afresh, read-only as ticked.
+    void open() {
         EditorHarness h;
-        const QByteArray image = randomImage(256 * 1024 + 16, 99);
-        h.startOn(image);
-        for (int slot = 0; slot < 64; ++slot) {
-            h.select(slot);
-            QCOMPARE(h.rawLine(),
-                     QString(image.mid(0x301F0 + slot * 8, 7).toHex(' ').toUpper() + ' '));
-        }
-        QVERIFY(!h.window->store().FileChanged && !h.shown("lblSpellChanged"));
-        h.prompter.expect(texts::NothingChanged, Buttons::Ok, Icon::Information, Answer::Ok);
-        h.trigger("menuFileSave");
-        QCOMPARE(h.file(), image);
-    }
+        h.startPicking(plainImage(), true);
+        QCOMPARE(h.prompter.openFolder, QDir::currentPath());
+        QVERIFY(h.shown("lblReadOnly"));
+        QVERIFY(h.label("lblFilenameData")->toolTip().endsWith(texts::ReadOnlyTip));
+        QByteArray image = plainImage(2);
+        setRecord(image, 0, {0x20, 9, 64, 2, 5, 0, 0});
+        const QString other = h.folder.add("other.nes", image);
+        const QUrl url = QUrl::fromLocalFile(other);
+        QVERIFY(!drop(h.window.get(), {}, other));
+        QVERIFY(!drop(h.window.get(), {url, url}));
+        QVERIFY(!drop(h.window.get(), {QUrl::fromLocalFile(h.folder.path("."))}));
+        QCOMPARE(h.label("lblFilenameData")->text(), QFileInfo(h.path).canonicalFilePath());
 
-    // Open over unsaved edits: No keeps them; a cancel or a failed load keeps
-    // the image, its path, read-only state and marks.
-    void openKeepsWhatItDoesNotReplace_data() {
-        QTest::addColumn<QString>("other"); // "" for No, "cancel", or a file
-        for (const char *other : {"", "cancel", "missing.nes", "short.nes", "."})
-            QTest::newRow(*other ? other : "No") << other;
-    }
-    void openKeepsWhatItDoesNotReplace() {
-        QFETCH(QString, other);
-        EditorHarness h;
-        h.startOn(plainImage());
+        h.window->store().FileChanged = true;
+        h.prompter.expect(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        QVERIFY(drop(h.edit("txtName"), {url}, other));
+        h.path = QFileInfo(other).canonicalFilePath();
+        QTRY_COMPARE(h.label("lblFilenameData")->text(), h.path);
+        QVERIFY(!h.shown("lblReadOnly") && !h.window->store().ReadOnlyROM);
+        QVERIFY(!h.label("lblFilenameData")->toolTip().contains(texts::ReadOnlyTip));
+        QCOMPARE(h.rawLine(), "20 09 40 02 05 00 00 ");
+        QCOMPARE(h.combo("cbByte3")->currentText(), "Lightning");
+
         h.select(3);
         h.pick("cbByte7", "Red");
         h.folder.add("short.nes", QByteArray(1000, 'x'));
-        h.prompter.expect(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning,
-                          other.isEmpty() ? Answer::No : Answer::Yes);
-        if (other == "cancel") {
-            h.prompter.expectOpenCancel();
-        } else if (!other.isEmpty()) {
-            h.prompter.expectOpen(h.folder.path(other), true);
-            h.prompter.expect(texts::ErrorReading, Buttons::Ok, Icon::Critical, Answer::Ok);
+        for (const QString file : {"", "cancel", "missing.nes", "short.nes", "."}) {
+            h.prompter.expect(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning,
+                              file.isEmpty() ? Answer::No : Answer::Yes);
+            if (file == "cancel") {
+                h.prompter.expectOpenCancel();
+            } else if (!file.isEmpty()) {
+                h.prompter.expectOpen(h.folder.path(file), true);
+                h.prompter.expect(texts::ErrorReading, Buttons::Ok, Icon::Critical, Answer::Ok);
+            }
+            h.trigger("menuFileOpen");
+            QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+            QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+            QVERIFY(!h.window->store().ReadOnlyROM && !h.shown("lblReadOnly"));
+            QVERIFY(h.window->store().SpellChanged[3] && h.shown("lblFileChanged"));
+            QCOMPARE(h.combo("cbSpellName")->currentIndex(), 3);
         }
-        h.trigger("menuFileOpen");
-        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
-        QVERIFY(!h.window->store().ReadOnlyROM);
-        QVERIFY(h.window->store().SpellChanged[3] && h.shown("lblFileChanged"));
-        QCOMPARE(h.combo("cbSpellName")->currentIndex(), 3);
+        QCOMPARE(h.prompter.openFolder, QFileInfo(h.path).absolutePath());
         h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
         h.trigger("menuFileSave");
         QCOMPARE(quint8(h.file()[0x301F0 + 3 * 8 + 6]), quint8(38));
-    }
 
-    // A new open replaces everything, slot 0 shown afresh, read-only as ticked.
-    void openReplaces() {
-        EditorHarness h;
-        h.startPicking(plainImage(), true);
-        QByteArray other = plainImage(2);
-        setRecord(other, 0, {0x20, 9, 64, 2, 5, 0, 0});
-        h.prompter.expectOpen(h.folder.add("other.nes", other), false);
+        h.prompter.expectOpen(h.folder.path("game.nes"), true);
         h.trigger("menuFileOpen");
-        QVERIFY(!h.window->store().ReadOnlyROM);
-        QCOMPARE(h.rawLine(), "20 09 40 02 05 00 00 ");
-        QCOMPARE(h.combo("cbByte3")->currentText(), "Lightning");
+        QVERIFY(h.window->store().ReadOnlyROM && h.shown("lblReadOnly"));
+        QCOMPARE(h.combo("cbSpellName")->currentIndex(), 0);
+        QCOMPARE(h.rawLine(), "18 00 00 01 01 B0 20 ");
     }
 
     // Save: its questions, what it writes, and the marks after it.
@@ -178,15 +243,22 @@ class TestWindow : public QObject {
         }
     }
 
-    // Export, then import into the unedited image: the same tables, in one
-    // undo step; a special slot asks once; read-only and bad files refuse.
-    void exportThenImport() {
+    // A patch from the unmodified image to the one with unsaved edits. Export,
+    // then import into the unedited image: the same tables, in one undo step;
+    // a special slot asks once; read-only and bad files refuse.
+    void patchExportAndImport() {
         EditorHarness h;
         QByteArray image = plainImage();
         setRecord(image, 5, {0xFF, 0, 0, 1, 1, 176, 32});
         h.startOn(image);
         h.select(3);
         h.pick("cbByte3", "Ice");
+        const QString original = h.folder.add("original.nes", image);
+        h.prompter.files = {{original, 0}, {h.folder.path("mod"), 1}};
+        h.trigger("menuFileCreatePatch");
+        // PATCH, one record of one byte at the Elemental of slot 3, EOF.
+        QCOMPARE(readWhole(h.folder.path("mod.ips")),
+                 "PATCH" + bytes({0x03, 0x02, 0x0A, 0, 1, 0x20}) + "EOF");
         h.type("txtName", "Q");
         h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
         h.select(5);
@@ -194,6 +266,7 @@ class TestWindow : public QObject {
         const QString json = h.folder.path("spells"); // the filter adds .json
         h.prompter.files.push_back({json, 0});
         h.trigger("menuFileExport");
+        QCOMPARE(h.file(), image); // nothing saved
         const MainModule edited = h.window->store();
 
         EditorHarness g;
@@ -220,84 +293,76 @@ class TestWindow : public QObject {
         for (int slot = 0; slot < SlotCount; ++slot)
             for (int n = 1; n <= FieldCount; ++n)
                 QCOMPARE(g.window->store().SpellBytes(slot, n), edited.SpellBytes(slot, n));
-        QCOMPARE(g.window->findChild<QAction *>("menuEditUndo")->text(), "&Undo Import Spells");
+        QCOMPARE(g.find<QAction>("menuEditUndo")->text(), "&Undo Import Spells");
         g.trigger("menuEditUndo");
         QVERIFY(!g.window->store().FileChanged);
     }
 
-    // A patch from the unmodified image to the image with unsaved edits.
-    void createPatch() {
-        EditorHarness h;
+    // Each command's key first applies the number still being typed; Exit
+    // and the close box ask over unsaved edits, close on Yes only and never
+    // save.
+    void shortcutsAndLeaving() {
         const QByteArray image = plainImage();
-        h.startOn(image);
-        const QString original = h.folder.add("original.nes", image);
-        h.pick("cbByte3", "Ice");
-        h.prompter.files = {{original, 0}, {h.folder.path("mod"), 1}};
-        h.trigger("menuFileCreatePatch");
-        const QByteArray ips = readWhole(h.folder.path("mod.ips"));
-        // PATCH, one record of one byte at the Elemental of slot 0, EOF.
-        QCOMPARE(ips, "PATCH" + bytes({0x03, 0x01, 0xF2, 0, 1, 0x20}) + "EOF");
-        QCOMPARE(h.file(), image); // nothing saved
-    }
-
-    void exitAndCloseBox_data() {
-        QTest::addColumn<bool>("closeBox");
-        QTest::addColumn<Answer>("answer");
-        for (bool box : {false, true}) {
-            QTest::addRow("%s, Yes", box ? "close box" : "Exit") << box << Answer::Yes;
-            QTest::addRow("%s, No", box ? "close box" : "Exit") << box << Answer::No;
+        for (bool closeBox : {false, true}) {
+            EditorHarness h;
+            h.startOn(image);
+            const struct {
+                const char *name;
+                QKeySequence key;
+                QString question;
+                const char *number;
+            } keys[] = {{"menuFileOpen", QKeySequence("Ctrl+O"), texts::UnsavedOpen, "20"},
+                        {"menuFileSave", QKeySequence("Ctrl+S"), texts::SaveQuestion(h.path), "10"},
+                        {"menuFileExit", QKeySequence("Ctrl+Q"), texts::UnsavedQuit, "20"}};
+            for (const auto &c : keys) {
+                h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
+                h.type("cbByte1", c.number);
+                h.prompter.expect(c.question, Buttons::YesNo,
+                                  c.key == QKeySequence::Save ? Icon::Question : Icon::Warning,
+                                  Answer::No);
+                QCOMPARE(h.find<QAction>(c.name)->shortcut(), c.key);
+                QTest::keySequence(QApplication::focusWidget(), c.key);
+                QVERIFY(h.prompter.done());
+                QCOMPARE(h.window->store().SpellBytes(0, 1), QString(c.number).toInt(nullptr, 16));
+            }
+            for (Answer answer : {Answer::No, Answer::Yes}) {
+                h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, answer);
+                if (closeBox)
+                    h.window->close();
+                else
+                    h.trigger("menuFileExit");
+                QVERIFY(h.prompter.done());
+                QCOMPARE(h.window->isVisible(), answer == Answer::No);
+                QCOMPARE(h.file(), image);
+            }
         }
-    }
-    void exitAndCloseBox() {
-        QFETCH(bool, closeBox);
-        QFETCH(Answer, answer);
-        EditorHarness h;
-        const QByteArray image = plainImage();
-        h.startOn(image);
-        h.pick("cbByte6", "Stars");
-        h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, answer);
-        if (closeBox)
-            h.window->close();
-        else
-            h.trigger("menuFileExit");
-        QVERIFY(h.prompter.done());
-        QCOMPARE(h.window->isVisible(), answer == Answer::No);
-        QCOMPARE(h.file(), image); // leaving never saves
-    }
-
-    // A long path keeps its file name in view; the label's text stays whole.
-    void longPathShowsItsFileName() {
-        EditorHarness h;
-        const QString deep = QStringLiteral("a-folder-name-far-too-long-for-one-line/and-another");
-        QVERIFY(QDir(h.folder.path(".")).mkpath(deep));
-        h.startOn(plainImage(), deep + QStringLiteral("/corvantis hack.nes"));
-        auto *label = h.window->findChild<PathLabel *>(QStringLiteral("lblFilenameData"));
-        QCOMPARE(label->text(), h.path);
-        const QStringList lines = label->shownLines();
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(lines.first().startsWith(QChar(0x2026)));
-        QVERIFY(lines.last().endsWith(QStringLiteral("corvantis hack.nes")));
     }
 
     // F1 anywhere opens the page found first: in the current, the program's,
-    // then the data folder; a folder with the page's name is no page.
+    // then the data folder; a folder with the page's name is no page. When
+    // the desktop cannot show the page, the program's own window does: one
+    // window, whatever the number of asks.
     void help() {
         EditorHarness h;
         h.startOn(plainImage());
-        const QString page = h.folder.add(HelpPageName, "<html/>");
+        const QString page = h.folder.add(HelpPageName, "<p>Spells</p>");
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(h.folder.path(".")));
         QList<QUrl> opened;
-        h.window->setHelpOpener([&](const QUrl &url) {
-            opened << url;
-            return true;
-        });
+        bool desktopShows = true;
+        h.window->setHelpOpener([&](const QUrl &url) { return opened << url, desktopShows; });
         h.trigger("menuHelpContents");
         h.key("cbByte3", Qt::Key_F1);
+        desktopShows = false;
+        h.trigger("menuHelpContents");
         h.key("txtName", Qt::Key_F1);
         QDir::setCurrent(before);
-        QCOMPARE(opened.size(), 3);
+        QCOMPARE(opened.size(), 4);
         QCOMPARE(QFileInfo(opened.last().toLocalFile()), QFileInfo(page));
+        const auto shown = h.window->findChildren<QTextBrowser *>("helpWindow");
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.front()->isVisible() && shown.front()->isWindow());
+        QCOMPARE(shown.front()->toPlainText(), "Spells");
 
         QStringList dirs;
         for (const char *name : {"current", "program", "data"})
@@ -314,7 +379,8 @@ class TestWindow : public QObject {
     }
 
     // About shows one modal box over the window, its OK button focused;
-    // Enter accepts it and Escape closes it.
+    // Enter accepts it and Escape closes it. Its picture is the icon
+    // stretched pixel for pixel.
     void aboutBox() {
         EditorHarness h;
         h.startOn(plainImage());
@@ -337,26 +403,7 @@ class TestWindow : public QObject {
         QCOMPARE(seen.size(), 2);
         QCOMPARE(seen[0], seen[1]);
         QVERIFY(h.prompter.messages.isEmpty() && !h.window->store().FileChanged);
-    }
-
-    // Every label of the About box shows its whole text, also at a larger
-    // font; the picture is the icon stretched pixel for pixel.
-    void aboutBoxShowsEverything() {
-        const QFont usual = QApplication::font();
-        for (double scale : {1.0, 1.4}) {
-            QFont font = usual;
-            font.setPointSizeF(usual.pointSizeF() * scale);
-            QApplication::setFont(font);
-            aboutForm box;
-            for (QLabel *label : box.findChildren<QLabel *>()) {
-                QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-                         qPrintable(label->objectName()));
-                QVERIFY(label->geometry().left() >= 0 && label->geometry().right() < box.width());
-            }
-        }
-        QApplication::setFont(usual);
-        aboutForm box;
-        const QImage shown = box.findChild<QLabel *>("Image1")->pixmap().toImage();
+        const QImage shown = aboutForm().findChild<QLabel *>("Image1")->pixmap().toImage();
         const QImage icon = ProgramIconPixmap(32).toImage();
         QCOMPARE(shown.size(), QSize(64, 64));
         for (int y = 0; y < 64; ++y)
@@ -366,52 +413,107 @@ class TestWindow : public QObject {
             QVERIFY(ProgramIcon().availableSizes().contains(QSize(size, size)));
     }
 
-    // The real message box for each button set: title, text, detail, icon,
-    // buttons, the first one default.
-    void realMessageBox_data() {
-        QTest::addColumn<Buttons>("buttons");
-        QTest::addColumn<Icon>("icon");
-        QTest::addColumn<int>("press"); // 0: Enter
-        QTest::addColumn<Answer>("answer");
-        QTest::newRow("OK") << Buttons::Ok << Icon::Critical << 0 << Answer::Ok;
-        QTest::newRow("Cancel") << Buttons::OkCancel << Icon::Warning << int(QMessageBox::Cancel)
-                                << Answer::Cancel;
-        QTest::newRow("Enter") << Buttons::YesNo << Icon::Question << 0 << Answer::Yes;
-        QTest::newRow("No") << Buttons::YesNo << Icon::Information << int(QMessageBox::No)
-                            << Answer::No;
+    // At 9, 12 and 14 pt every caption, item and About text fits its
+    // control, and no two About texts cover each other; the window is
+    // 294 x 397 at the default size.
+    void textsFitLargeFonts_data() {
+        QTest::addColumn<int>("points");
+        for (int points : {9, 12, 14})
+            QTest::addRow("%d pt", points) << points;
     }
+    void textsFitLargeFonts() {
+        QFETCH(int, points);
+        const QFont usual = QApplication::font();
+        QFont font = usual;
+        font.setPointSize(points);
+        QApplication::setFont(font);
+        {
+            EditorHarness h;
+            h.startOn(plainImage());
+            if (points == 9)
+                QCOMPARE(h.window->centralWidget()->size(), QSize(294, 397));
+            QCOMPARE(h.combo("cbByte3")->font().pointSizeF(), std::max(9, points));
+            for (QLabel *label : h.window->findChildren<QLabel *>()) {
+                if (label->wordWrap())
+                    continue;
+                const QString text = QString(label->text()).remove('&');
+                QVERIFY2(label->fontMetrics().horizontalAdvance(text) <= label->width() &&
+                             label->fontMetrics().height() <= label->height(),
+                         qPrintable(text));
+            }
+            for (QComboBox *box : h.window->findChildren<QComboBox *>()) {
+                QStyleOptionComboBox option;
+                option.initFrom(box);
+                const int room = box->style()
+                                     ->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, box)
+                                     .width();
+                for (int i = 0; i < box->count(); ++i)
+                    QVERIFY2(box->fontMetrics().horizontalAdvance(box->itemText(i)) <= room,
+                             qPrintable(box->itemText(i)));
+            }
+        }
+        aboutForm about;
+        const auto inked = [](QLabel *l) {
+            const QSize text(l->fontMetrics().horizontalAdvance(l->text()),
+                             l->fontMetrics().height());
+            return QStyle::alignedRect(l->layoutDirection(), l->alignment(), text, l->geometry());
+        };
+        const QList<QLabel *> labels = about.findChildren<QLabel *>();
+        for (QLabel *a : labels) {
+            QVERIFY2(inked(a).width() <= a->width() && a->geometry().left() >= 0 &&
+                         a->geometry().right() < about.width(),
+                     qPrintable(a->objectName()));
+            for (QLabel *b : labels)
+                QVERIFY2(a == b || a->text().isEmpty() || b->text().isEmpty() ||
+                             !inked(a).intersects(inked(b)),
+                         qPrintable(a->objectName() + ' ' + b->objectName()));
+        }
+        QApplication::setFont(usual);
+    }
+
+    // The real message box for each button set: title, text, detail, icon,
+    // buttons, the first one default; Enter or a click answers.
     void realMessageBox() {
-        QFETCH(Buttons, buttons);
-        QFETCH(Icon, icon);
-        QFETCH(int, press);
-        QFETCH(Answer, answer);
         const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Question,
                                            QMessageBox::Warning, QMessageBox::Critical};
-        bool seen = false;
-        QWidget owner;
-        whenModal(&owner, [&](QWidget *modal) {
-            auto *box = qobject_cast<QMessageBox *>(modal);
-            QVERIFY(box);
-            seen = true;
-            QCOMPARE(box->windowTitle(), texts::AppTitle);
-            QCOMPARE(box->text(), texts::UnsavedQuit);
-            QCOMPARE(box->informativeText(), buttons == Buttons::Ok ? "Input/output error." : "");
-            QCOMPARE(box->icon(), icons[int(icon)]);
-            const auto first = buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
-            QCOMPARE(box->defaultButton(), box->button(first));
-            QCOMPARE(box->buttons().size(), buttons == Buttons::Ok ? 1 : 2);
-            if (press)
-                box->button(QMessageBox::StandardButton(press))->click();
-            else
-                QTest::keyClick(box, Qt::Key_Return);
-        });
-        DialogPrompter prompter;
-        QCOMPARE(buttons == Buttons::Ok
-                     ? prompter.askWithDetail(nullptr, texts::UnsavedQuit, "Input/output error.",
-                                              buttons, icon)
-                     : prompter.ask(nullptr, texts::UnsavedQuit, buttons, icon),
-                 answer);
-        QVERIFY(seen);
+        const struct {
+            Buttons buttons;
+            Icon icon;
+            QMessageBox::StandardButton press; // NoButton: Enter
+            Answer answer;
+        } rows[] = {{Buttons::Ok, Icon::Critical, QMessageBox::NoButton, Answer::Ok},
+                    {Buttons::OkCancel, Icon::Warning, QMessageBox::Cancel, Answer::Cancel},
+                    {Buttons::YesNo, Icon::Question, QMessageBox::NoButton, Answer::Yes},
+                    {Buttons::YesNo, Icon::Information, QMessageBox::No, Answer::No}};
+        for (const auto &r : rows) {
+            bool seen = false;
+            QWidget owner;
+            whenModal(&owner, [&](QWidget *modal) {
+                auto *box = qobject_cast<QMessageBox *>(modal);
+                QVERIFY(box);
+                seen = true;
+                QCOMPARE(box->windowTitle(), texts::AppTitle);
+                QCOMPARE(box->text(), texts::UnsavedQuit);
+                QCOMPARE(box->informativeText(),
+                         r.buttons == Buttons::Ok ? "Input/output error." : "");
+                QCOMPARE(box->icon(), icons[int(r.icon)]);
+                const auto first = r.buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
+                QCOMPARE(box->defaultButton(), box->button(first));
+                QCOMPARE(box->buttons().size(), r.buttons == Buttons::Ok ? 1 : 2);
+                if (r.press != QMessageBox::NoButton)
+                    box->button(r.press)->click();
+                else
+                    QTest::keyClick(box, Qt::Key_Return);
+            });
+            DialogPrompter prompter;
+            QCOMPARE(r.buttons == Buttons::Ok
+                         ? prompter.askWithDetail(nullptr, texts::UnsavedQuit,
+                                                  "Input/output error.", r.buttons, r.icon)
+                         : prompter.ask(nullptr, texts::UnsavedQuit, r.buttons, r.icon),
+                     r.answer);
+            QVERIFY(seen);
+        }
     }
 
     // The real open dialog: its filter and the read-only box, unticked at
