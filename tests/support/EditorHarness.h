@@ -4,10 +4,15 @@
 #include "support/ScriptedPrompter.h"
 #include "ui/mainForm.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -20,7 +25,22 @@ using Answer = Prompter::Answer;
 
 // Runs check on the modal window once it shows; closes it if check left it
 // open, so that a fault never hangs a test.
-void whenModal(QObject *context, std::function<void(QWidget *)> check);
+inline void whenModal(QObject *context, std::function<void(QWidget *)> check) {
+    auto *timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context, [=, tries = 0]() mutable {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal && ++tries < 500)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (!modal)
+            return QTest::qFail("no modal window appeared", __FILE__, __LINE__);
+        check(modal);
+        if (modal->isVisible())
+            modal->close();
+    });
+    timer->start(10);
+}
 
 // One data row per case, named by the case's first member.
 template <typename Case> void addRows(std::initializer_list<Case> cases) {
@@ -32,14 +52,34 @@ template <typename Case> void addRows(std::initializer_list<Case> cases) {
 // One editor window with a scripted prompter and a scratch folder.
 class EditorHarness {
   public:
-    EditorHarness();
-    ~EditorHarness();
+    EditorHarness() {
+        window->setHelpOpener([](const QUrl &) { return true; });
+    }
+    ~EditorHarness() {
+        // Closing must not ask anything the test did not script.
+        window->store().FileChanged = false;
+        window->close();
+    }
 
     // Starts the window on an image written from bytes (as the command line
     // does): writable, slot 0 shown.
-    void startOn(const QByteArray &image, const QString &name = QStringLiteral("game.nes"));
+    void startOn(const QByteArray &image, const QString &name = QStringLiteral("game.nes")) {
+        path = folder.add(name, image);
+        window->Form_Load(path);
+        activate();
+    }
     // Starts the window on an image picked in the open dialog.
-    void startPicking(const QByteArray &image, bool readOnly);
+    void startPicking(const QByteArray &image, bool readOnly) {
+        path = folder.add(QStringLiteral("game.nes"), image);
+        prompter.expectOpen(path, readOnly);
+        window->Form_Load();
+        activate();
+    }
+    // Focus changes (and so focus-out edits) need an active window.
+    void activate() {
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
 
     template <typename T> T *find(const char *name) const {
         return window->findChild<T *>(QLatin1String(name));
@@ -47,19 +87,52 @@ class EditorHarness {
     QComboBox *combo(const char *name) const { return find<QComboBox>(name); }
     QLineEdit *edit(const char *name) const { return find<QLineEdit>(name); }
     QLabel *label(const char *name) const { return find<QLabel>(name); }
-    bool shown(const char *name) const;
+    bool shown(const char *name) const {
+        auto *w = find<QWidget>(name);
+        return w && w->isVisibleTo(window.get());
+    }
 
-    // Picks the item with that text in a combo box's popup, as a user does.
-    void pick(const char *box, const QString &item);
+    // Picks the item with that text in a combo box's popup, as a user does:
+    // by keyboard, the list opened, the item made current, Enter.
+    void pick(const char *name, const QString &item) {
+        QComboBox *box = combo(name);
+        QVERIFY2(box, name);
+        const int index = box->findText(item, Qt::MatchExactly);
+        QVERIFY2(index >= 0, qPrintable(QStringLiteral("%1 has no item %2").arg(name, item)));
+        box->setFocus();
+        box->showPopup();
+        QAbstractItemView *view = box->view();
+        QVERIFY(view->isVisible());
+        view->setCurrentIndex(view->model()->index(index, box->modelColumn()));
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY2(!view->isVisible(), name);
+    }
     // Selects a slot in the selector through its popup.
-    void select(int slot);
+    void select(int slot) { pick("cbSpellName", combo("cbSpellName")->itemText(slot)); }
     // Types into a line edit that takes the focus first.
-    void type(const char *edit, const QString &text);
-    void key(const char *widget, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void type(const char *name, const QString &text) {
+        QWidget *w = find<QWidget>(name);
+        QVERIFY2(w, name);
+        w->setFocus();
+        QTest::keyClicks(w, text);
+    }
+    void key(const char *name, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QWidget *w = find<QWidget>(name);
+        QVERIFY2(w, name);
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key(key), modifiers);
+    }
     // Replaces a box's whole text through the clipboard, as a paste does.
-    void paste(const char *widget, const QString &text);
-    void activate();
-    void trigger(const char *action);
+    void paste(const char *name, const QString &text) {
+        QApplication::clipboard()->setText(text);
+        key(name, Qt::Key_A, Qt::ControlModifier);
+        key(name, Qt::Key_V, Qt::ControlModifier);
+    }
+    void trigger(const char *name) {
+        auto *action = find<QAction>(name);
+        QVERIFY2(action, name);
+        action->trigger();
+    }
 
     QString rawLine() const { return edit("txtRaw")->text(); }
     QByteArray file() const { return readWhole(path); }
@@ -67,11 +140,9 @@ class EditorHarness {
     ImageFolder folder;
     QString path;
     ScriptedPrompter prompter;
-    std::unique_ptr<mainForm> window;
+    std::unique_ptr<mainForm> window = std::make_unique<mainForm>(&prompter);
 };
 
 } // namespace corvantis::test
 
-Q_DECLARE_METATYPE(corvantis::Prompter::Buttons)
-Q_DECLARE_METATYPE(corvantis::Prompter::Icon)
 Q_DECLARE_METATYPE(corvantis::Prompter::Answer)

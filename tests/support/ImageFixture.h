@@ -1,6 +1,9 @@
 #pragma once
 
+#include "data/MainModule.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -9,17 +12,36 @@
 namespace corvantis::test {
 
 // A byte string written as numbers.
-QByteArray bytes(std::initializer_list<int> values);
+inline QByteArray bytes(std::initializer_list<int> values) {
+    QByteArray b;
+    for (int v : values)
+        b.append(char(v));
+    return b;
+}
+
 // Random bytes of the given size, the same for the same seed.
-QByteArray randomImage(qint64 size, quint32 seed);
-QByteArray readWhole(const QString &path);
-bool writeWhole(const QString &path, const QByteArray &bytes);
+inline QByteArray randomImage(qint64 size, quint32 seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> byte(0, 255);
+    QByteArray image(size, '\0');
+    for (char &b : image)
+        b = char(byte(rng));
+    return image;
+}
+
+inline QByteArray readWhole(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeWhole(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
 
 // A scratch folder holding image files for one test.
 class ImageFolder {
   public:
-    ImageFolder() = default;
-    bool isValid() const { return dir_.isValid(); }
     QString path(const QString &name) const { return dir_.filePath(name); }
     // Writes bytes into a new file of that name and returns its path.
     QString add(const QString &name, const QByteArray &bytes) const {
@@ -31,11 +53,26 @@ class ImageFolder {
 };
 
 // Puts bytes 1..7 of a slot's record into an image (byte 8 is left alone).
-void setRecord(QByteArray &image, int slot, std::initializer_list<int> bytes);
+inline void setRecord(QByteArray &image, int slot, std::initializer_list<int> values) {
+    image.replace(SpellTableOffset + slot * RecordSize, qsizetype(values.size()), bytes(values));
+}
+
 // Puts a slot's four name bytes and the terminator into an image.
-void setName(QByteArray &image, int slot, const QByteArray &fourBytes);
+inline void setName(QByteArray &image, int slot, const QByteArray &fourBytes) {
+    image.replace(NameTableOffset + slot * NameRecordSize, NameRecordSize,
+                  fourBytes.left(NameLength) + '\0');
+}
+
 // A random image of 256 KiB + 16 bytes in which no slot is special and every
 // name is a plain "AAAA".
-QByteArray plainImage(quint32 seed = 1);
+inline QByteArray plainImage(quint32 seed = 1) {
+    QByteArray image = randomImage(256 * 1024 + 16, seed);
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        // Valid everywhere: First Byte 0x18, Damage, number case.
+        setRecord(image, slot, {0x18, 0, 0, 1, 1, 176, 32});
+        setName(image, slot, QByteArray(4, char(0x8A)));
+    }
+    return image;
+}
 
 } // namespace corvantis::test

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QTest>
 
 #include <deque>
 
@@ -15,55 +16,82 @@ class ScriptedPrompter : public Prompter {
   public:
     struct Message {
         QString text;
-        Buttons buttons = Buttons::Ok;
-        Icon icon = Icon::Information;
-        bool operator==(const Message &o) const {
-            return text == o.text && buttons == o.buttons && icon == o.icon;
-        }
+        Buttons buttons;
+        Icon icon;
     };
 
     // The next message must be exactly this; it is answered with answer.
-    void expect(const QString &text, Buttons buttons, Icon icon, Answer answer);
+    void expect(const QString &text, Buttons buttons, Icon icon, Answer answer) {
+        script_.push_back({false, {text, buttons, icon}, answer, {}});
+    }
     // The next file choice: a path (with the read-only box) or a cancel.
-    void expectOpen(const QString &path, bool readOnly = false);
-    void expectOpenCancel();
+    void expectOpen(const QString &path, bool readOnly = false) {
+        script_.push_back({true, {}, {}, OpenChoice{path, readOnly}});
+    }
+    void expectOpenCancel() { script_.push_back({true, {}, {}, {}}); }
 
-    Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override;
+    Answer ask(QWidget *, const QString &text, Buttons buttons, Icon icon) override {
+        messages.append({text, buttons, icon});
+        details.append(QString());
+        const Message *next =
+            script_.empty() || script_.front().open ? nullptr : &script_[0].message;
+        if (!next || next->text != text || next->buttons != buttons || next->icon != icon) {
+            fail("unexpected message: \"" + QString(text).replace('\r', "\\r") + '"');
+            // The safe answer, so the run goes on without changing anything.
+            return buttons == Buttons::Ok
+                       ? Answer::Ok
+                       : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
+        }
+        return take(script_).answer;
+    }
     Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
                          Buttons buttons, Icon icon) override {
         const Answer answer = ask(parent, text, buttons, icon);
         details.last() = detail;
         return answer;
     }
-    std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) override;
+    std::optional<OpenChoice> chooseImage(QWidget *, const QString &folder) override {
+        openFolder = folder;
+        if (script_.empty() || !script_.front().open)
+            return fail("unexpected open dialog"), std::nullopt;
+        return take(script_).choice;
+    }
     // Files for Import, Export and Create Patch: answered from files, in
     // order; none left means a cancel.
     std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
                                          bool) override {
-        if (files.empty())
-            return std::nullopt;
-        const FileChoice next = files.front();
-        files.pop_front();
-        return next;
+        return files.empty() ? std::nullopt : std::optional(take(files));
     }
     std::deque<FileChoice> files;
 
     // Whether every scripted step has been used.
     bool done() const { return script_.empty(); }
-    QString pending() const;
+    QString pending() const {
+        QStringList left;
+        for (const Step &s : script_)
+            left << (s.open ? QStringLiteral("<open dialog>") : s.message.text);
+        return left.isEmpty() ? QStringLiteral("nothing") : left.join(QStringLiteral(" | "));
+    }
 
     QList<Message> messages; // every message shown, in order
     QStringList details;     // the line under each message (why a save failed), or ""
-    int openDialogs = 0;     // how often the open dialog was shown
-    QString openFolder;      // the folder it last started in
+    QString openFolder;      // the folder the open dialog last started in
 
   private:
     struct Step {
-        bool open = false;
+        bool open;
         Message message;
-        Answer answer = Answer::Ok;
+        Answer answer;
         std::optional<OpenChoice> choice;
     };
+    template <typename T> static T take(std::deque<T> &queue) {
+        T first = queue.front();
+        queue.pop_front();
+        return first;
+    }
+    void fail(const QString &what) const {
+        QTest::qFail(qPrintable(what + " (expected: " + pending() + ')'), __FILE__, __LINE__);
+    }
     std::deque<Step> script_;
 };
 
