@@ -75,7 +75,6 @@ class TestWindow : public QObject {
         h.trigger("menuFileSave");
         QCOMPARE(h.file(), image);
 
-        QCOMPARE(accessibleName(h.edit("txtName")), "Name");
         int named = 0;
         for (QLabel *caption : h.window->findChildren<QLabel *>()) {
             QWidget *field = caption->buddy();
@@ -172,73 +171,51 @@ class TestWindow : public QObject {
         QCOMPARE(h.rawLine(), "18 00 00 01 01 B0 20 ");
     }
 
-    // Save: its questions, what it writes, and the marks after it.
-    void save_data() {
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<Answer>("answer");
-        QTest::addColumn<bool>("folderInstead"); // the image replaced by a folder
-        QTest::newRow("Yes") << false << Answer::Yes << false;
-        QTest::newRow("No") << false << Answer::No << false;
-        QTest::newRow("failed") << false << Answer::Yes << true;
-        QTest::newRow("read-only") << true << Answer::Ok << false;
-    }
+    // Save writes the file the image is (a link's target). No, a read-only
+    // image, No to replacing another program's change and a failed write
+    // keep the edit unsaved and marked; Yes writes it and clears the marks.
     void save() {
-        QFETCH(bool, readOnly);
-        QFETCH(Answer, answer);
-        QFETCH(bool, folderInstead);
-        const bool written = !readOnly && answer == Answer::Yes && !folderInstead;
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 0, {0xFF, 0, 0, 1, 1, 176, 32});
-        h.startPicking(image, readOnly);
-        // A special slot lets an edit through after its question, read-only or not.
-        h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
-        h.pick("cbByte4", "Self");
-        if (readOnly) {
-            h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, answer);
-        } else {
-            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, answer);
-            if (folderInstead) {
-                QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
-                h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
-            }
-        }
-        h.trigger("menuFileSave");
-        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        image[0x301F0 + 3] = char(written ? 4 : 1);
-        QVERIFY(folderInstead || h.file().mid(0x301F0, 8) == image.mid(0x301F0, 8));
-        QCOMPARE(h.prompter.details.last(),
-                 folderInstead ? "The file was removed or replaced after it was opened." : "");
-        QCOMPARE(h.window->store().FileChanged, !written);
-        QCOMPARE(h.shown("lblFileChanged") || h.shown("lblSpellChanged"), !written);
-        // Nothing left unsaved: Exit asks nothing.
-        if (written) {
-            h.trigger("menuFileExit");
-            QVERIFY(!h.window->isVisible());
-        }
-    }
-
-    // Shown and saved as the file it is; another program's table byte is replaced on Yes only.
-    void anotherProgramsChangeIsReplacedOnlyOnYes() {
         EditorHarness h;
         QVERIFY(QDir(h.folder.path(".")).mkdir("real") &&
                 QFile::link(h.folder.path("real"), h.folder.path("lnk")));
-        h.path = QFileInfo(h.folder.add("real/x.nes", plainImage())).canonicalFilePath();
+        QByteArray image = plainImage();
+        h.path = QFileInfo(h.folder.add("real/x.nes", image)).canonicalFilePath();
         h.window->Form_Load(h.folder.path("lnk/x.nes"));
         h.activate();
         QCOMPARE(h.label("lblFilenameData")->text(), h.path);
         h.pick("cbByte4", "Self");
-        QByteArray theirs = h.file();
+        QByteArray theirs = image;
         theirs[SpellTableOffset + 5 * RecordSize] = 0x42;
-        QVERIFY(writeWhole(h.path, theirs));
-        for (const Answer answer : {Answer::No, Answer::Yes}) {
-            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
-                              Answer::Yes);
-            h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning, answer);
+        for (const QString step : {"No", "read-only", "theirs, No", "theirs, Yes", "failed"}) {
+            h.window->document().module().ReadOnlyROM = step == "read-only";
+            if (step == "theirs, No")
+                QVERIFY(writeWhole(h.path, theirs));
+            if (step == "failed") {
+                h.pick("cbByte3", "Ice");
+                QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
+            }
+            if (step == "read-only")
+                h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning,
+                                  Answer::Ok);
+            else
+                h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
+                                  step == "No" ? Answer::No : Answer::Yes);
+            if (step.startsWith("theirs"))
+                h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning,
+                                  step.endsWith("Yes") ? Answer::Yes : Answer::No);
+            if (step == "failed")
+                h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
             h.trigger("menuFileSave");
-            QVERIFY(h.prompter.done());
-            QCOMPARE(h.shown("lblFileChanged"), answer == Answer::No);
-            QCOMPARE(h.file() == theirs, answer == Answer::No);
+            QVERIFY2(h.prompter.done(), qPrintable(step + ": " + h.prompter.pending()));
+            const bool written = step == "theirs, Yes";
+            if (written)
+                image[SpellTableOffset + 3] = 4;
+            QCOMPARE(h.file(), step == "theirs, No" ? theirs : step == "failed" ? "" : image);
+            QCOMPARE(h.prompter.details.last(),
+                     step == "failed" ? "The file was removed or replaced after it was opened."
+                                      : "");
+            QCOMPARE(h.window->store().FileChanged, !written);
+            QCOMPARE(h.shown("lblFileChanged") || h.shown("lblSpellChanged"), !written);
         }
     }
 
@@ -297,43 +274,29 @@ class TestWindow : public QObject {
         QVERIFY(!g.window->store().FileChanged);
     }
 
-    // Each command's key first applies the number still being typed; Exit
-    // and the close box ask over unsaved edits, close on Yes only and never
-    // save.
-    void shortcutsAndLeaving() {
+    // Open, Save and Exit answer their keys in the First Byte box too. Exit
+    // and the close box close on Yes, and never save.
+    void keysAndLeaving() {
         const QByteArray image = plainImage();
         for (bool closeBox : {false, true}) {
             EditorHarness h;
             h.startOn(image);
-            const struct {
-                const char *name;
-                QKeySequence key;
-                QString question;
-                const char *number;
-            } keys[] = {{"menuFileOpen", QKeySequence("Ctrl+O"), texts::UnsavedOpen, "20"},
-                        {"menuFileSave", QKeySequence("Ctrl+S"), texts::SaveQuestion(h.path), "10"},
-                        {"menuFileExit", QKeySequence("Ctrl+Q"), texts::UnsavedQuit, "20"}};
-            for (const auto &c : keys) {
-                h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-                h.type("cbByte1", c.number);
-                h.prompter.expect(c.question, Buttons::YesNo,
-                                  c.key == QKeySequence::Save ? Icon::Question : Icon::Warning,
-                                  Answer::No);
-                QCOMPARE(h.find<QAction>(c.name)->shortcut(), c.key);
-                QTest::keySequence(QApplication::focusWidget(), c.key);
-                QVERIFY(h.prompter.done());
-                QCOMPARE(h.window->store().SpellBytes(0, 1), QString(c.number).toInt(nullptr, 16));
+            h.pick("cbByte6", "Stars");
+            for (const auto &[key, question] : {std::pair{Qt::Key_O, texts::UnsavedOpen},
+                                                {Qt::Key_S, texts::SaveQuestion(h.path)},
+                                                {Qt::Key_Q, texts::UnsavedQuit}}) {
+                h.prompter.expect(question, Buttons::YesNo,
+                                  key == Qt::Key_S ? Icon::Question : Icon::Warning, Answer::No);
+                h.key("cbByte1", key, Qt::ControlModifier);
             }
-            for (Answer answer : {Answer::No, Answer::Yes}) {
-                h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, answer);
-                if (closeBox)
-                    h.window->close();
-                else
-                    h.trigger("menuFileExit");
-                QVERIFY(h.prompter.done());
-                QCOMPARE(h.window->isVisible(), answer == Answer::No);
-                QCOMPARE(h.file(), image);
-            }
+            h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, Answer::Yes);
+            if (closeBox)
+                h.window->close();
+            else
+                h.trigger("menuFileExit");
+            QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+            QVERIFY(!h.window->isVisible());
+            QCOMPARE(h.file(), image);
         }
     }
 
