@@ -11,11 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTest>
 #include <QTimer>
-
-#include <functional>
-#include <memory>
 
 namespace corvantis::test {
 
@@ -107,7 +103,6 @@ class EditorHarness {
         QTest::keyClick(view, Qt::Key_Return);
         QVERIFY2(!view->isVisible(), name);
     }
-    // Selects a slot in the selector through its popup.
     void select(int slot) { pick("cbSpellName", combo("cbSpellName")->itemText(slot)); }
     // Types into a line edit that takes the focus first.
     void type(const char *name, const QString &text) {

@@ -2,9 +2,7 @@
 
 #include "data/MainModule.h"
 
-#include <QByteArray>
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
 
 #include <random>

@@ -2,8 +2,6 @@
 
 #include "ui/Prompter.h"
 
-#include <QList>
-#include <QString>
 #include <QTest>
 
 #include <deque>
@@ -30,9 +28,13 @@ class ScriptedPrompter : public Prompter {
     }
     void expectOpenCancel() { script_.push_back({true, {}, {}, {}}); }
 
-    Answer ask(QWidget *, const QString &text, Buttons buttons, Icon icon) override {
+    Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override {
+        return askWithDetail(parent, text, QString(), buttons, icon);
+    }
+    Answer askWithDetail(QWidget *, const QString &text, const QString &detail, Buttons buttons,
+                         Icon icon) override {
         messages.append({text, buttons, icon});
-        details.append(QString());
+        details.append(detail);
         const Message *next =
             script_.empty() || script_.front().open ? nullptr : &script_[0].message;
         if (!next || next->text != text || next->buttons != buttons || next->icon != icon) {
@@ -43,12 +45,6 @@ class ScriptedPrompter : public Prompter {
                        : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
         }
         return take(script_).answer;
-    }
-    Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
-                         Buttons buttons, Icon icon) override {
-        const Answer answer = ask(parent, text, buttons, icon);
-        details.last() = detail;
-        return answer;
     }
     std::optional<OpenChoice> chooseImage(QWidget *, const QString &folder) override {
         openFolder = folder;
