@@ -57,8 +57,7 @@ class EditorHarness {
         window->close();
     }
 
-    // Starts the window on an image written from bytes (as the command line
-    // does): writable, slot 0 shown.
+    // Starts the window on an image as the command line does: writable.
     void startOn(const QByteArray &image, const QString &name = QStringLiteral("game.nes")) {
         path = folder.add(name, image);
         window->Form_Load(path);
@@ -88,8 +87,7 @@ class EditorHarness {
         return w && w->isVisibleTo(window.get());
     }
 
-    // Picks the item with that text in a combo box's popup, as a user does:
-    // by keyboard, the list opened, the item made current, Enter.
+    // Picks an item as a user does by keyboard: popup, item made current, Enter.
     void pick(const char *name, const QString &item) {
         QComboBox *box = combo(name);
         QVERIFY2(box, name);

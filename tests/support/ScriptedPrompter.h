@@ -52,8 +52,7 @@ class ScriptedPrompter : public Prompter {
             return fail("unexpected open dialog"), std::nullopt;
         return take(script_).choice;
     }
-    // Files for Import, Export and Create Patch: answered from files, in
-    // order; none left means a cancel.
+    // The files Import, Export and Create Patch ask for; none left: a cancel.
     std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
                                          bool) override {
         return files.empty() ? std::nullopt : std::optional(take(files));
