@@ -21,23 +21,19 @@ class TestSafeSave : public QObject {
         QTest::addColumn<QString>("reason"); // empty: saved
         const QString ok, gone = "The file was removed or replaced after it was opened.",
                           changed = "The image was changed by another program since it was opened.";
-        QTest::newRow("link to dirlink/../x.nes") << ok;
-        QTest::newRow("path dirlink/../x.nes") << ok;
-        QTest::newRow("their table byte, kept") << changed;
-        QTest::newRow("their table byte, replaced") << ok;
-        QTest::newRow("renamed over, kept") << gone;
-        QTest::newRow("renamed over, replaced") << ok;
-        QTest::newRow("deleted") << gone;
-        QTest::newRow("truncated") << "The file is shorter than a Corvantis image (197616 bytes).";
-        QTest::newRow("written during the copy") << changed;
-        QTest::newRow("hard link") << ok;
-        for (const char *mode : {"mode 0444", "mode 6755", "mode 1600"})
-            QTest::newRow(mode) << ok;
-        QTest::newRow("another owner, xattr") << ok;
-        QTest::newRow("flush fails") << "Input/output error.";
-        QTest::newRow("folder cannot be written") << ok;
-        QTest::newRow("hard link, write fails") << "Input/output error.";
-        QTest::newRow("hard link, no cache folder") << "The folder %1 cannot be written.";
+        const std::pair<QString, std::initializer_list<const char *>> rows[] = {
+            {ok,
+             {"link to dirlink/../x.nes", "path dirlink/../x.nes", "their table byte, replaced",
+              "renamed over, replaced", "hard link", "mode 0444", "mode 6755", "mode 1600",
+              "another owner, xattr", "folder cannot be written"}},
+            {changed, {"their table byte, kept", "written during the copy"}},
+            {gone, {"renamed over, kept", "deleted"}},
+            {"The file is shorter than a Corvantis image (197616 bytes).", {"truncated"}},
+            {"Input/output error.", {"flush fails", "hard link, write fails"}},
+            {"The folder %1 cannot be written.", {"hard link, no cache folder"}}};
+        for (const auto &[reason, names] : rows)
+            for (const char *name : names)
+                QTest::newRow(name) << reason;
     }
     void save() {
         QFETCH(QString, reason);

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The real editor on a real X server, driven by keystrokes: a First Byte value
-# typed but not confirmed counts when the close box is used (so the unsaved
-# question comes, and No keeps the window), and Save (Ctrl+S) then writes
-# exactly that byte. usage: e2e.sh EDITOR MAKE-DEMO CLOSER
+# The real editor on a real X server, driven by keys: a First Byte value typed but not confirmed
+# counts when the close box is used (the unsaved question comes; No keeps the window), and Save
+# (Ctrl+S) then writes exactly that byte. usage: e2e.sh EDITOR MAKE-DEMO CLOSER
 set -euo pipefail
 editor=$1 maker=$2 closer=$3
 command -v xdotool >/dev/null || { echo "SKIP: no xdotool (scripts/install-deps)"; exit 77; }
@@ -47,7 +46,6 @@ kill -0 "$pid" || fail "the editor ended after No"
 keys ctrl+s
 answer Return
 keys ctrl+q
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
 wait "$pid" || fail "the editor exited $?"
 pid=
 # Only byte 1 of slot 0 (0x301F0; cmp counts from 1) differs: 00 -> 20.

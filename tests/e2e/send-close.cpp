@@ -9,19 +9,12 @@ int main(int argc, char *argv[]) {
     Display *display = argc == 2 ? XOpenDisplay(nullptr) : nullptr;
     if (!display)
         return 2;
-    const Window window = Window(std::strtoul(argv[1], nullptr, 0));
-    XEvent event{};
-    event.xclient = {ClientMessage,
-                     0,
-                     False,
-                     display,
-                     window,
-                     XInternAtom(display, "WM_PROTOCOLS", False),
-                     32,
-                     {}};
+    XEvent event{}; // data.l[1], the time, stays CurrentTime (0)
+    event.xclient.type = ClientMessage;
+    event.xclient.window = Window(std::strtoul(argv[1], nullptr, 0));
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
     event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(display, window, False, NoEventMask, &event);
+    XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
     XCloseDisplay(display);
-    return 0;
 }

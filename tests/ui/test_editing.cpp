@@ -41,8 +41,9 @@ struct PickCase {
     int effect, n, before, after; // effect: byte 5, which decides byte 2's list
 };
 struct TypedCase {
-    const char *name;
-    bool byEnter;
+    const char *name; // how the text counts: Enter, focus out or a command
+    QString text;
+    bool special;
     int stored; // -1: out of range
     QString shown;
 };
@@ -94,7 +95,7 @@ class TestEditing : public QObject {
         QCOMPARE(h.shown("lblSpellChanged") && h.shown("lblFileChanged"), c.stored);
     }
 
-    // A pick in every field reaches exactly its byte of the saved image;
+    // A pick in every field reaches exactly its byte of the record;
     // "Invalid Value" over a valid byte picks the list's first item, over an
     // invalid one it keeps the byte.
     void picks_data() {
@@ -102,9 +103,7 @@ class TestEditing : public QObject {
         addRows<PickCase>({
             {"First Byte", "cbByte1", "6B High-Level", 1, 1, 0x18, 0x6B},
             {"Negative Effect", "cbByte2", "Sleep", 3, 2, 7, 32},
-            {"Positive Effect", "cbByte2", "Cure Mute", 8, 2, 7, 64},
             {"Elemental Resist", "cbByte2", "Resist RUB", 10, 2, 7, 137},
-            {"Stronger Negatives", "cbByte2", "Stun", 18, 2, 7, 16},
             {"Elemental", "cbByte3", "Earth", 1, 3, 16, 128},
             {"Targetting", "cbByte4", "One Ally", 1, 4, 2, 16},
             {"Effect", "cbByte5", "Nullify Resist", 1, 5, 1, 17},
@@ -127,19 +126,20 @@ class TestEditing : public QObject {
         h.startOn(image);
         h.select(40);
         h.pick(c.box, c.item);
-        QCOMPARE(h.rawLine().mid(3 * (c.n - 1), 2), QString::asprintf("%02X", c.after));
-        QCOMPARE(h.window->store().FileChanged, c.before != c.after);
         image[Records + 40 * 8 + c.n - 1] = char(c.after);
-        if (c.before != c.after)
-            QCOMPARE(save(h), image);
+        QCOMPARE(h.rawLine(), image.mid(Records + 40 * 8, 7).toHex(' ').toUpper() + ' ');
+        QCOMPARE(h.window->store().FileChanged, c.before != c.after);
     }
 
-    // The number box stores on every key, asks on every key of a special
-    // slot, and resets out-of-range text to 0 as an edit of its own.
-    void numberBox() {
+    // The number box stores on every key and asks on every key of a special
+    // slot; out-of-range text resets to 0 as an edit of its own. The wheel
+    // turns only the list that has the focus. A refused Effect keeps the
+    // number box; an accepted one brings the list.
+    void numberBoxAndEffect() {
         EditorHarness h;
         QByteArray image = plainImage();
-        setRecord(image, 1, Special);
+        setRecord(image, 1, {0xFF, 8, 16, 2, 1, 184, 33});
+        setRecord(image, 2, Special);
         h.startOn(image);
         QList<int> seen;
         h.key("txtByte2", Qt::Key_Backspace);
@@ -152,106 +152,113 @@ class TestEditing : public QObject {
         h.type("txtByte2", "9");
         QCOMPARE(h.edit("txtByte2")->text(), "0");
         QCOMPARE(h.window->store().SpellBytes(0, 2), quint8(0));
-        h.select(1);
+        QComboBox *box = h.combo("cbByte6");
+        const auto wheel = [&] {
+            QWheelEvent e(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
+                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(box, &e);
+        };
+        h.combo("cbSpellName")->setFocus();
+        wheel();
+        QCOMPARE(h.window->store().SpellBytes(0, 6), quint8(176));
+        box->setFocus();
+        wheel();
+        QVERIFY(h.window->store().SpellBytes(0, 6) != 176);
+        h.select(2);
         for (int i = 0; i < 3; ++i) // emptied, 4, 42
             expectWarning(h, texts::SpecialSlot, Answer::Yes);
         h.key("txtByte2", Qt::Key_Backspace);
         h.type("txtByte2", "42");
         QVERIFY(h.prompter.done());
-        QCOMPARE(h.window->store().SpellBytes(1, 2), quint8(42));
-    }
-
-    // A refused Effect keeps the number box; an accepted one brings the list.
-    void effectChangeRebuildsByte2() {
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 0, {0x18, 8, 16, 2, 1, 184, 33});
-        h.startPicking(image, true);
-        expectWarning(h, texts::ReadOnlyImage, Answer::Ok);
+        QCOMPARE(h.window->store().SpellBytes(2, 2), quint8(42));
+        h.select(1);
+        expectWarning(h, texts::SpecialSlot, Answer::No);
         h.pick("cbByte5", "Negative Effect");
         QVERIFY(h.shown("txtByte2") && !h.shown("cbByte2"));
         QCOMPARE(h.edit("txtByte2")->text(), "8");
-        h.prompter.expectOpen(h.path, false);
-        h.trigger("menuFileOpen");
+        expectWarning(h, texts::SpecialSlot, Answer::Yes);
         h.pick("cbByte5", "Negative Effect");
         QVERIFY(h.shown("cbByte2") && !h.shown("txtByte2"));
         QCOMPARE(h.combo("cbByte2")->currentText(), "Dark");
-        QCOMPARE(h.rawLine(), "18 08 10 02 03 B8 21 ");
+        QCOMPARE(h.rawLine(), "FF 08 10 02 03 B8 21 ");
     }
 
-    // Typed First Byte text counts on Enter or on leaving the box; what is
-    // not a value is out of range and the stored byte comes back.
+    // Typed First Byte text counts on Enter, on leaving the box, and before a
+    // command looks at the change marks, with its messages; what is not a
+    // value is out of range and the stored byte comes back.
     void firstByteTyped_data() {
         addRows<TypedCase>({
-            {"a0", true, 0xA0, "A0"},
-            {"6b High-Level", false, 0x6B, "6B High-Level"},
-            {" 20 ", true, 0x20, "20 ZAP!"},
-            {"Damaging", true, -1, "18 Damaging"},
-            {"100", false, -1, "18 Damaging"},
+            {"Enter", "a0", false, 0xA0, "A0"},
+            {"focus out", "6b High-Level", false, 0x6B, "6B High-Level"},
+            {"Enter, special slot", " 20 ", true, 0x20, "20 ZAP!"},
+            {"Enter, not a value", "Damaging", false, -1, "18 Damaging"},
+            {"focus out, out of range", "100", false, -1, "18 Damaging"},
+            {"close box", "20", false, 0x20, "20 ZAP!"},
+            {"close box, special slot", "20", true, 0x20, "20 ZAP!"},
+            {"menuFileExit", "20", false, 0x20, "20 ZAP!"},
+            {"menuFileOpen", "20", false, 0x20, "20 ZAP!"},
+            {"menuFileSave", "20", false, 0x20, "20 ZAP!"},
+            {"menuFileSave, special slot", "20", true, 0x20, "20 ZAP!"},
         });
     }
     void firstByteTyped() {
         QFETCH(TypedCase, c);
+        const QString how = QString(c.name).section(',', 0, 0);
         EditorHarness h;
-        h.startOn(plainImage());
+        QByteArray image = plainImage();
+        setRecord(image, 0, c.special ? Special : Ordinary);
+        h.startOn(image);
         h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-        h.type("cbByte1", c.name);
-        QCOMPARE(h.window->store().SpellBytes(0, 1), quint8(0x18)); // nothing half-typed
+        h.type("cbByte1", c.text);
+        QCOMPARE(h.rawLine().left(2), c.special ? "FF" : "18"); // nothing half-typed
         if (c.stored < 0)
             expectWarning(h, texts::OutOfRange, Answer::Ok);
-        if (c.byEnter)
+        if (c.special)
+            expectWarning(h, texts::SpecialSlot, Answer::Yes);
+        if (how == "menuFileSave") {
+            image[Records] = char(c.stored);
+            QCOMPARE(save(h), image);
+        } else if (how == "Enter") {
             h.key("cbByte1", Qt::Key_Return);
-        else
+        } else if (how == "focus out") {
             h.combo("cbByte3")->setFocus();
-        QVERIFY(h.prompter.done());
+        } else {
+            h.prompter.expect(how == "menuFileOpen" ? texts::UnsavedOpen : texts::UnsavedQuit,
+                              Buttons::YesNo, Icon::Warning, Answer::No);
+            if (how == "close box")
+                h.window->close();
+            else
+                h.trigger(qPrintable(how));
+            QVERIFY(h.window->isVisible());
+        }
+        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
         QCOMPARE(int(h.window->store().SpellBytes(0, 1)), c.stored < 0 ? 0x18 : c.stored);
         QCOMPARE(h.combo("cbByte1")->currentText(), c.shown);
     }
 
-    // Typed text still in the First Byte box is applied, with its messages,
-    // before a command looks at the change marks.
-    void pendingTextBeforeCommands_data() {
-        QTest::addColumn<QString>("command");
-        QTest::addColumn<bool>("special");
-        for (const char *c : {"close box", "menuFileExit", "menuFileOpen", "menuFileSave"}) {
-            QTest::addRow("%s", c) << c << false;
-            QTest::addRow("%s, special slot", c) << c << true;
-        }
-    }
-    void pendingTextBeforeCommands() {
-        QFETCH(QString, command);
-        QFETCH(bool, special);
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 0, special ? Special : Ordinary);
-        h.startOn(image);
-        h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-        h.type("cbByte1", "20");
-        if (special)
-            expectWarning(h, texts::SpecialSlot, Answer::Yes);
-        if (command == "menuFileSave") {
-            image[Records] = 0x20;
-            QCOMPARE(save(h), image);
-        } else {
-            h.prompter.expect(command == "menuFileOpen" ? texts::UnsavedOpen : texts::UnsavedQuit,
-                              Buttons::YesNo, Icon::Warning, Answer::No);
-            if (command == "close box")
-                h.window->close();
-            else
-                h.trigger(qPrintable(command));
-            QVERIFY(h.window->isVisible());
-        }
-        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        QCOMPARE(h.window->store().SpellBytes(0, 1), quint8(0x20));
-    }
-
-    // The name box lets in only what a name can hold, however it arrives,
-    // and then shows exactly what was stored.
+    // Without a slot (the open was cancelled) edits touch no table and ask
+    // nothing. The name box lets in only what a name can hold, however it
+    // arrives, and then shows exactly what was stored.
     void nameBox() {
         EditorHarness h;
         QByteArray image = plainImage();
         setName(image, 0, bytes({0x8A, 0x8B, 0xFF, 0xFF}));
-        h.startOn(image);
+        h.path = h.folder.add("game.nes", image);
+        h.prompter.expectOpenCancel();
+        h.window->Form_Load();
+        h.activate();
+        QCOMPARE(h.combo("cbSpellName")->currentIndex(), -1);
+        QCOMPARE(h.combo("cbSpellName")->count(), 64);
+        QCOMPARE(h.combo("cbByte1")->currentText(), "cbByte1");
+        QCOMPARE(h.rawLine(), QString());
+        h.type("txtName", "AB");
+        h.type("txtByte2", "999");
+        h.type("cbByte1", "FF");
+        h.key("cbByte1", Qt::Key_Return);
+        h.pick("cbByte3", "Fire");
+        QVERIFY(h.prompter.messages.isEmpty() && !h.window->store().FileChanged);
+        h.prompter.expectOpen(h.path);
+        h.trigger("menuFileOpen");
         QLineEdit *name = h.edit("txtName");
         h.key("txtName", Qt::Key_End);
         h.key("txtName", Qt::Key_Backspace);
@@ -293,44 +300,6 @@ class TestEditing : public QObject {
         h.type("txtName", "E");
         QVERIFY(h.prompter.done());
         QCOMPARE(name->text(), "5!Ab");
-    }
-
-    // The wheel turns only the list that has the focus.
-    void wheelNeedsTheFocus() {
-        EditorHarness h;
-        h.startOn(plainImage());
-        QComboBox *box = h.combo("cbByte6");
-        const auto wheel = [&] {
-            QWheelEvent e(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
-                          Qt::NoButton, {}, Qt::NoScrollPhase, false);
-            QApplication::sendEvent(box, &e);
-        };
-        h.combo("cbSpellName")->setFocus();
-        wheel();
-        QVERIFY(!h.window->store().FileChanged);
-        box->setFocus();
-        wheel();
-        QVERIFY(h.window->store().FileChanged);
-    }
-
-    // After a cancelled open the window shows no slot; edits touch no table and ask nothing.
-    void nothingIsStoredWithoutASlot() {
-        EditorHarness h;
-        h.prompter.expectOpenCancel();
-        h.window->Form_Load();
-        h.activate();
-        QCOMPARE(h.combo("cbSpellName")->currentIndex(), -1);
-        QCOMPARE(h.combo("cbSpellName")->count(), 64);
-        QCOMPARE(h.combo("cbByte1")->currentText(), "cbByte1");
-        QCOMPARE(h.rawLine(), QString());
-        h.type("txtName", "AB");
-        h.type("txtByte2", "999");
-        h.type("cbByte1", "FF");
-        h.key("cbByte1", Qt::Key_Return);
-        h.pick("cbByte3", "Fire");
-        h.trigger("menuFileExit");
-        QVERIFY(h.prompter.messages.isEmpty());
-        QVERIFY(!h.window->isVisible());
     }
 };
 

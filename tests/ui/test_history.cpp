@@ -59,40 +59,6 @@ class TestHistory : public QObject {
         QVERIFY(h.prompter.messages.size() == 1);
     }
 
-    // Revert puts back the loaded record as one step, through the guard.
-    void revert_data() {
-        QTest::addColumn<bool>("special");
-        QTest::addColumn<bool>("readOnly");
-        QTest::newRow("ordinary") << false << false;
-        QTest::newRow("special") << true << false;
-        QTest::newRow("read-only") << false << true;
-    }
-    void revert() {
-        QFETCH(bool, special);
-        QFETCH(bool, readOnly);
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 0, {special ? 0xFF : 0x18, 0, 0, 1, 1, 176, 32});
-        h.startOn(image);
-        for (int i = 0; i < 2 * int(special); ++i) // for the pick, then for Revert
-            h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
-        h.pick("cbByte4", "Self");
-        h.type("txtName", "Z");
-        h.window->document().module().ReadOnlyROM = readOnly;
-        if (readOnly)
-            h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
-        h.trigger("menuEditRevert");
-        const bool reverted = !readOnly;
-        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        QCOMPARE(h.rawLine().mid(9, 2), reverted ? "01" : "04");
-        QCOMPARE(h.edit("txtName")->text(), reverted ? "AAAA" : "AAAZ");
-        QCOMPARE(actionText(h, "menuEditRevert").isEmpty(), reverted);
-        if (reverted) {
-            h.trigger("menuEditUndo");
-            QCOMPARE(h.edit("txtName")->text(), "AAAZ");
-        }
-    }
-
     // The table shows what the fields show, follows every change by its
     // row, sorts by byte value, filters, goes to a slot, and hands its edits
     // to the window's guard.
@@ -100,6 +66,7 @@ class TestHistory : public QObject {
         EditorHarness h;
         QByteArray image = plainImage();
         setRecord(image, 9, {5, 255, 3, 0, 6, 240, 31});
+        setRecord(image, 1, {0xFF, 0, 0, 1, 1, 176, 32});
         h.startOn(image);
         h.trigger("menuViewAllSpells");
         auto *table = h.window->findChild<AllSpellsWindow *>();
@@ -141,6 +108,30 @@ class TestHistory : public QObject {
         QCOMPARE(row(0).section('|', 5, 5), h.combo("cbByte3")->itemText(2));
         QCOMPARE(h.combo("cbSpellName")->currentText(), "AMUT");
         QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Elemental of AMUT");
+
+        // Revert puts back the loaded record and name as one step, through the
+        // guard: asked on a special slot, refused on a read-only image.
+        for (int slot : {0, 1, 2}) { // ordinary, special, read-only
+            const bool reverted = slot < 2;
+            h.select(slot);
+            for (int i = 0; i < 2 * (slot == 1); ++i) // for the pick, then for Revert
+                h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
+            h.pick("cbByte4", "Self");
+            h.type("txtName", "Z");
+            h.window->document().module().ReadOnlyROM = !reverted;
+            if (!reverted)
+                h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning,
+                                  Answer::Ok);
+            h.trigger("menuEditRevert");
+            QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+            QCOMPARE(h.rawLine().mid(9, 2), reverted ? "01" : "04");
+            QCOMPARE(h.edit("txtName")->text(), reverted ? "AAAA" : "AAAZ");
+            QCOMPARE(actionText(h, "menuEditRevert").isEmpty(), reverted);
+            if (reverted) {
+                h.trigger("menuEditUndo");
+                QCOMPARE(h.edit("txtName")->text(), "AAAZ");
+            }
+        }
     }
 };
 
