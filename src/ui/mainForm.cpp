@@ -478,9 +478,12 @@ void mainForm::ShowRawData() {
 void mainForm::SetupEffectivenessField() {
     const int e = ui->cbByte5->currentIndex();
     const int s = slot();
-    // The caption names whichever of the two is shown.
-    ui->lblByte2->setBuddy(IsEffectivenessList(e) ? static_cast<QWidget *>(ui->cbByte2)
-                                                  : ui->txtByte2);
+    // The caption names whichever of the two is shown (set only on a change:
+    // a new buddy relays the caption out and moves its access key).
+    QWidget *const field =
+        IsEffectivenessList(e) ? static_cast<QWidget *>(ui->cbByte2) : ui->txtByte2;
+    if (ui->lblByte2->buddy() != field)
+        ui->lblByte2->setBuddy(field);
     if (IsEffectivenessList(e)) {
         ui->txtByte2->hide();
         ui->cbByte2->show();
