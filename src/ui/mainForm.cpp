@@ -50,6 +50,14 @@ void fillList(QComboBox *box, const QStringList &items) {
         box->setEditText(text);
 }
 
+// Shows text in a box. The same text again is left alone, since setting it
+// lays the text out and repaints the box anyway; text typed but not applied
+// is always replaced.
+void showText(QLineEdit *box, const QString &text) {
+    if (box->text() != text || box->isModified())
+        box->setText(text);
+}
+
 } // namespace
 
 mainForm::mainForm(Prompter *prompter, QWidget *parent)
@@ -449,7 +457,7 @@ void mainForm::ShowSpell() {
     if (s < 0)
         return;
     ShowRawData();
-    ui->txtName->setText(DecodeName(doc_.store().SpellNames[s]));
+    showText(ui->txtName, DecodeName(doc_.store().SpellNames[s]));
     // Effect before byte 2: the byte-2 field follows the Effect field's choice.
     ui->cbByte4->setCurrentIndex(DecodeField(4, doc_.store().SpellBytes(s, 4)).index);
     ui->cbByte5->setCurrentIndex(DecodeField(5, doc_.store().SpellBytes(s, 5)).index);
@@ -460,7 +468,8 @@ void mainForm::ShowSpell() {
     const DecodedField first = DecodeField(1, doc_.store().SpellBytes(s, 1));
     ui->cbByte1->setCurrentIndex(first.index);
     // Also when the index did not change: the box may hold half-typed text.
-    ui->cbByte1->setEditText(first.index >= 0 ? ui->cbByte1->itemText(first.index) : first.text);
+    showText(ui->cbByte1->lineEdit(),
+             first.index >= 0 ? ui->cbByte1->itemText(first.index) : first.text);
 }
 
 void mainForm::ShowRawData() {
@@ -472,7 +481,7 @@ void mainForm::ShowRawData() {
         raw += QStringLiteral("%1 ")
                    .arg(doc_.store().SpellBytes(s, n), 2, 16, QLatin1Char('0'))
                    .toUpper();
-    ui->txtRaw->setText(raw);
+    showText(ui->txtRaw, raw);
 }
 
 void mainForm::SetupEffectivenessField() {
@@ -494,7 +503,7 @@ void mainForm::SetupEffectivenessField() {
         ui->cbByte2->hide();
         ui->txtByte2->show();
         if (s >= 0)
-            ui->txtByte2->setText(DecodeField(2, doc_.store().SpellBytes(s, 2), e).text);
+            showText(ui->txtByte2, DecodeField(2, doc_.store().SpellBytes(s, 2), e).text);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace corvantis;
 using namespace corvantis::test;
@@ -21,7 +22,7 @@ class TestSafeSave : public QObject {
         QTest::addColumn<QString>("reason"); // empty: saved
         const QString ok, gone = "The file was removed or replaced after it was opened.",
                           changed = "The image was changed by another program since it was opened.";
-        const std::pair<QString, std::initializer_list<const char *>> rows[] = {
+        const std::pair<QString, std::vector<const char *>> rows[] = {
             {ok,
              {"link to dirlink/../x.nes", "path dirlink/../x.nes", "their table byte, replaced",
               "renamed over, replaced", "hard link", "mode 0444", "mode 6755", "mode 1600",
