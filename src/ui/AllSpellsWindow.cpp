@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace corvantis {
 
 namespace {
@@ -241,7 +243,23 @@ AllSpellsWindow::AllSpellsWindow(SpellDocument &doc, QWidget *parent)
     view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    view_->resizeColumnsToContents();
+    // Each column as wide as its widest text, bold as a changed row shows it:
+    // measured from the texts, which costs a fraction of asking the delegate
+    // for every cell's size.
+    QFont bold = view_->font();
+    bold.setBold(true);
+    const QFontMetrics cells(bold), titles(view_->horizontalHeader()->font());
+    const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 6;
+    for (int column = 0; column < SpellTableModel::ColumnCount; ++column) {
+        int widest = titles.horizontalAdvance(
+                         model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                     view_->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 6;
+        for (int slot = 0; slot < SlotCount; ++slot)
+            widest = std::max(
+                widest,
+                cells.horizontalAdvance(model_->index(slot, column).data().toString()) + margin);
+        view_->setColumnWidth(column, widest);
+    }
     connect(view_, &QTableView::activated, this,
             [this](const QModelIndex &i) { emit slotActivated(i.data(SlotRole).toInt()); });
     connect(model_, &SpellTableModel::cellEdited, this, &AllSpellsWindow::cellEdited);
