@@ -261,20 +261,24 @@ class TestWindow : public QObject {
         QVERIFY(!g.window->store().FileChanged);
     }
 
-    // Open, Save and Exit answer their keys in the First Byte box too. Exit
-    // and the close box close on Yes, and never save.
+    // Open, Save and Exit answer their keys in the First Byte box, each
+    // storing the value typed there first. Exit and the close box close on
+    // Yes, and never save.
     void keysAndLeaving() {
         const QByteArray image = plainImage();
         for (bool closeBox : {false, true}) {
             EditorHarness h;
             h.startOn(image);
-            h.pick("cbByte6", "Stars");
-            for (const auto &[key, question] : {std::pair{Qt::Key_O, texts::UnsavedOpen},
-                                                {Qt::Key_S, texts::SaveQuestion(h.path)},
-                                                {Qt::Key_Q, texts::UnsavedQuit}}) {
+            for (const auto &[key, typed, question] :
+                 {std::tuple{Qt::Key_O, 0x20, texts::UnsavedOpen},
+                  {Qt::Key_S, 0x28, texts::SaveQuestion(h.path)},
+                  {Qt::Key_Q, 0x30, texts::UnsavedQuit}}) {
+                h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
+                h.type("cbByte1", QString::number(typed, 16));
                 h.prompter.expect(question, Buttons::YesNo,
                                   key == Qt::Key_S ? Icon::Question : Icon::Warning, Answer::No);
                 h.key("cbByte1", key, Qt::ControlModifier);
+                QCOMPARE(h.window->store().SpellBytes(0, 1), typed);
             }
             h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, Answer::Yes);
             if (closeBox)
