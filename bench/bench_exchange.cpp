@@ -8,7 +8,6 @@
 // result.
 
 #include "data/MainModule.h"
-#include "exchange/ImageTables.h"
 #include "exchange/Patch.h"
 
 #include <QElapsedTimer>
@@ -50,12 +49,15 @@ std::pair<QByteArray, QByteArray> images(qint64 size) {
             store.SpellBytes(slot, n) = record[n - 1];
         store.SpellNames[slot] = QByteArray(NameLength, char(0x8A));
     }
-    const QByteArray original = *ImageAsSaved(randomBytes(size, 7), store);
+    QByteArray original = randomBytes(size, 7);
+    PutRegions(original, RegionsOf(store.records()));
     for (int slot = 0; slot < SlotCount; ++slot) {
         store.SpellBytes(slot, 3) = quint8(1 << (slot % 8));
         store.SpellNames[slot] = QByteArray(NameLength, char(0x8A + slot % 26));
     }
-    return {original, *ImageAsSaved(original, store)};
+    QByteArray target = original;
+    PutRegions(target, RegionsOf(store.records()));
+    return {original, target};
 }
 
 [[noreturn]] void fail(const char *what) {

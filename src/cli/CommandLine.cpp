@@ -2,7 +2,6 @@
 
 #include "data/NameCodec.h"
 #include "exchange/Files.h"
-#include "exchange/ImageTables.h"
 #include "exchange/Patch.h"
 #include "exchange/SpellExport.h"
 #include "exchange/SpellImport.h"
@@ -53,7 +52,7 @@ bool load(const QString &path, QByteArray &image, MainModule &store, QString &wh
         why = QStringLiteral("cannot read %1: %2").arg(path, why);
         return false;
     }
-    if (!ReadTables(*bytes, store)) {
+    if (bytes->size() < MinimumImageSize) {
         why = QStringLiteral("%1 is too short to hold the spell tables: %2 bytes, and they need "
                              "%3")
                   .arg(path)
@@ -61,6 +60,7 @@ bool load(const QString &path, QByteArray &image, MainModule &store, QString &wh
                   .arg(MinimumImageSize);
         return false;
     }
+    store.setRecords(RecordsOf(TablesOf(*bytes)));
     image = *bytes;
     return true;
 }
@@ -118,7 +118,7 @@ int importSpells(const QString &file, const QString &imagePath, MainModule &stor
         const bool name = ChangesName(store, change);
         const QString slot =
             QStringLiteral("%1 %2").arg(change.slot, 2).arg(SlotLabels().value(change.slot));
-        if (record && IsSpecialSlot(store, change.slot))
+        if (record && store.IsSpecial(change.slot))
             special.append(slot.trimmed());
         if (record || name)
             changed.append(QStringLiteral("%1  %2").arg(

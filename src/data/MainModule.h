@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/ImageLayout.h"
 #include "data/SafeSave.h"
 
 #include <QByteArray>
@@ -11,24 +12,8 @@
 
 namespace corvantis {
 
-// Where the two tables sit in a cartridge image. Nothing else of the image is
-// read or interpreted.
-constexpr int SlotCount = 64;
-constexpr int FieldCount = 7; // record bytes 1..7 are edited; byte 8 is never touched
-constexpr int RecordSize = 8;
-constexpr int NameLength = 4;     // text bytes of a name record
-constexpr int NameRecordSize = 5; // text bytes plus the 0x00 terminator
-constexpr qint64 SpellTableOffset = 0x301F0;
-constexpr qint64 NameTableOffset = 0x2BE13;
-constexpr qint64 SpellTableSize = qint64(SlotCount) * RecordSize;
-constexpr qint64 NameTableSize = qint64(SlotCount) * NameRecordSize;
-// An image shorter than this cannot hold the record table, which lies last.
-constexpr qint64 MinimumImageSize = SpellTableOffset + SpellTableSize;
-constexpr quint8 NameFiller = 0xFF;
-constexpr quint8 NameTerminator = 0x00;
-
-// The program's one working copy of an image's spell data, with its change
-// marks. The window owns one; tests make their own.
+// One working copy of an image's spell data, with its change marks. The open
+// image's is the session's (SpellDocument); tools and tests make their own.
 class MainModule {
   public:
     // Byte number n (1..7) of a slot's record; n is 1-based as the fields are.
@@ -40,9 +25,16 @@ class MainModule {
     bool FileChanged = false;
     bool ReadOnlyROM = false;
 
+    SpellRecord record(int slot) const;
+    void setRecord(int slot, const SpellRecord &r);
+    SpellRecords records() const;
+    void setRecords(const SpellRecords &records);
+    bool IsSpecial(int slot) const { return SpellBytes(slot, 1) == SpecialFirstByte; }
+
     // Loads all 64 records and names, or nothing: on failure the store keeps
-    // exactly what it held, and reason (when given) says why. The image is
-    // found as the kernel resolves path, and remembered (ImagePath).
+    // exactly what it held, and reason (when given) says why. Only the two
+    // tables are read. The image is found as the kernel resolves path, and
+    // remembered (Image).
     bool ReadSpells(const QString &path, QString *reason = nullptr);
 
     // Writes all 64 records and names into the existing image at path, so
@@ -59,20 +51,14 @@ class MainModule {
     // or file since it was loaded or last saved (see ChangedSince).
     bool ChangedOnDisk() const { return ChangedSince(image_); }
 
-    // The loaded image as the kernel resolved it; empty before a load.
+    // The loaded image as the kernel resolved it; invalid before a load.
+    const ImageIdentity &Image() const { return image_; }
     const QString &ImagePath() const { return image_.path; }
 
-    // Test seams (see SaveHooks): called before each write of a chunk, with
-    // its file offset; before each flush to disk; before the temporary copy
-    // beside the image is made.
-    std::function<bool(qint64 offset)> writeChunkHook;
-    std::function<bool()> flushHook;
-    std::function<bool()> createTemporaryHook;
+    // Test seams (see SaveHooks).
+    SaveHooks hooks;
 
   private:
-    // Puts the store's records and names into a whole image's bytes.
-    void patch(QByteArray &image) const;
-
     std::array<std::array<quint8, FieldCount>, SlotCount> bytes_{};
     ImageIdentity image_;
 };

@@ -1,6 +1,6 @@
 #include "data/SafeSave.h"
 
-#include "data/MainModule.h"
+#include "data/ImageLayout.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,13 +48,6 @@ QString systemReason(int error) {
 QByteArray encoded(const QString &path) {
     return QFile::encodeName(path);
 }
-
-// The two tables, in file order.
-struct Region {
-    qint64 offset;
-    qint64 size;
-};
-constexpr Region Tables[] = {{NameTableOffset, NameTableSize}, {SpellTableOffset, SpellTableSize}};
 
 template <typename Hook, typename... Args> bool hookAllows(const Hook &hook, Args... args) {
     if (!hook)
@@ -336,7 +329,7 @@ Outcome replaceByRename(const Source &source, const QString &path, const QByteAr
 
 // Writes the tables of bytes into the image in place and flushes them.
 bool writeTables(int fd, const QByteArray &bytes, const SaveHooks *hooks) {
-    for (const Region &r : Tables)
+    for (const Span &r : TableSpans)
         if ((hooks && !hookAllows(hooks->writeChunk, r.offset)) ||
             !writeAt(fd, r.offset, bytes.constData() + r.offset, r.size))
             return false;
@@ -419,10 +412,6 @@ bool writeInPlace(const Source &source, const QString &path, const QByteArray &i
 
 } // namespace
 
-QByteArray TablesOf(const QByteArray &image) {
-    return image.mid(NameTableOffset, NameTableSize) + image.mid(SpellTableOffset, SpellTableSize);
-}
-
 namespace {
 
 // Opens the file path resolves to, for reading, without waiting on a pipe or
@@ -456,7 +445,7 @@ bool openResolved(const QString &path, QString &resolved, Fd &fd, struct stat &s
 
 // The tables of an open image, read at their offsets.
 bool readTables(int fd, QByteArray &tables) {
-    tables.resize(NameTableSize + SpellTableSize);
+    tables.resize(TablesSize);
     return readAt(fd, NameTableOffset, tables.data(), NameTableSize) &&
            readAt(fd, SpellTableOffset, tables.data() + NameTableSize, SpellTableSize);
 }
@@ -493,9 +482,8 @@ bool ChangedSince(const ImageIdentity &identity) {
            qint64(st.st_size) != identity.size || tables != identity.tables;
 }
 
-bool WriteImage(const QString &path, const std::function<void(QByteArray &)> &patch,
-                const ImageIdentity *expected, const SaveHooks &hooks, ImageIdentity &saved,
-                QString &reason) {
+bool WriteImage(const QString &path, const Regions &regions, const ImageIdentity *expected,
+                const SaveHooks &hooks, ImageIdentity &saved, QString &reason) {
     if (expected && !expected->isValid())
         expected = nullptr;
     QString resolved;
@@ -543,7 +531,10 @@ bool WriteImage(const QString &path, const std::function<void(QByteArray &)> &pa
     }
 
     QByteArray image = source.bytes;
-    patch(image);
+    if (!PutRegions(image, regions)) {
+        reason = shortReason();
+        return false;
+    }
     int folderError = 0;
     // A second name would keep the old file; a new file would lose it.
     if (source.st.st_nlink == 1) {

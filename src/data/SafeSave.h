@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/ImageLayout.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -29,10 +31,6 @@ struct SaveHooks {
     std::function<bool()> createTemporary;         // the copy beside the image
 };
 
-// The bytes of both tables in a whole image (or in a buffer of them read at
-// their offsets), names first.
-QByteArray TablesOf(const QByteArray &image);
-
 // Finds the image as the kernel resolves path, checks that it is a regular file
 // long enough to hold both tables, and reads them. On failure identity is left
 // alone and reason says why.
@@ -44,7 +42,7 @@ bool ReadImage(const QString &path, ImageIdentity &identity, QString &reason);
 // saving it fails with its own reason.
 bool ChangedSince(const ImageIdentity &identity);
 
-// Writes patch's changes into the image at path: all of it copied into a
+// Writes regions into the image at path: all of it copied into a
 // temporary file beside it, flushed and renamed over it, keeping its mode,
 // owner and extended attributes; or, where a new file cannot be made the same
 // (hard links, owner, folder), the changed bytes written in place after a
@@ -52,11 +50,9 @@ bool ChangedSince(const ImageIdentity &identity);
 // still be expected's (when given); after copying, it must not have changed
 // meanwhile. Never creates, lengthens or shortens a file.
 //
-// patch changes a whole image's bytes in memory; it may touch only the two
-// tables. saved is filled once the file holds the new tables, also when the
-// final folder flush then fails.
-bool WriteImage(const QString &path, const std::function<void(QByteArray &)> &patch,
-                const ImageIdentity *expected, const SaveHooks &hooks, ImageIdentity &saved,
-                QString &reason);
+// The regions may lie only in the two tables. saved is filled once the file holds the new tables,
+// also when the final folder flush then fails.
+bool WriteImage(const QString &path, const Regions &regions, const ImageIdentity *expected,
+                const SaveHooks &hooks, ImageIdentity &saved, QString &reason);
 
 } // namespace corvantis

@@ -10,14 +10,6 @@
 
 namespace corvantis {
 
-// One slot's edited data: its seven record bytes and its name bytes.
-struct SpellRecord {
-    std::array<quint8, FieldCount> bytes{};
-    QByteArray name;
-    bool operator==(const SpellRecord &o) const { return bytes == o.bytes && name == o.name; }
-    bool operator!=(const SpellRecord &o) const { return !(*this == o); }
-};
-
 // The open image's spells and their history. Every accepted edit is one undo
 // step; the change marks of the store follow the history: the file is
 // changed while the history is away from its clean state (the last Open or

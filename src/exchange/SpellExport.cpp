@@ -1,7 +1,7 @@
 #include "exchange/SpellExport.h"
 
 #include "data/NameCodec.h"
-#include "exchange/ImageTables.h"
+#include "data/ImageLayout.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
 

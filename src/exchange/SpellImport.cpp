@@ -2,7 +2,7 @@
 
 #include "data/NameCodec.h"
 #include "exchange/Files.h"
-#include "exchange/ImageTables.h"
+#include "data/ImageLayout.h"
 #include "exchange/SpellExport.h"
 
 #include <QFileInfo>

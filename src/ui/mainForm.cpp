@@ -2,7 +2,6 @@
 
 #include "data/NameCodec.h"
 #include "exchange/Files.h"
-#include "exchange/ImageTables.h"
 #include "exchange/Patch.h"
 #include "exchange/SpellExport.h"
 #include "exchange/SpellImport.h"
@@ -342,7 +341,7 @@ void mainForm::menuFileImport_Click() {
         const bool record = ChangesRecord(doc_.store(), change);
         if (!record && !ChangesName(doc_.store(), change))
             continue;
-        special = special || (record && IsSpecialSlot(doc_.store(), change.slot));
+        special = special || (record && doc_.store().IsSpecial(change.slot));
         MainModule changed = doc_.store();
         ApplyChange(changed, change);
         SpellRecord r;
@@ -399,7 +398,9 @@ void mainForm::menuFileCreatePatch_Click() {
     // The image as Save would write it now, unsaved edits included.
     QString why;
     const auto file = ReadWholeFile(ui->lblFilenameData->text(), &why);
-    const auto target = file ? ImageAsSaved(*file, doc_.store()) : std::nullopt;
+    std::optional<QByteArray> target = file;
+    if (target && !PutRegions(*target, RegionsOf(doc_.store().records())))
+        target.reset();
     if (!target) {
         reportFailure(texts::ErrorReading, why);
         return;

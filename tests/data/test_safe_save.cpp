@@ -72,13 +72,13 @@ class TestSafeSave : public QObject {
         QVERIFY(row != "deleted" || QFile::remove(image));
         QVERIFY(row != "truncated" || QFile::resize(image, 1000));
         if (row == "written during the copy")
-            m.writeChunkHook = [&](qint64 at) { return at == 0 || writeWhole(image, theirs); };
+            m.hooks.writeChunk = [&](qint64 at) { return at == 0 || writeWhole(image, theirs); };
         else
             theirs = readWhole(image);
-        m.flushHook = [&] { return row != "flush fails"; };
-        m.createTemporaryHook = [&] { return !row.startsWith("folder") || (errno = EROFS, false); };
+        m.hooks.flush = [&] { return row != "flush fails"; };
+        m.hooks.createTemporary = [&] { return !row.startsWith("folder") || (errno = EROFS, false); };
         if (row.endsWith("write fails"))
-            m.writeChunkHook = [](qint64 at) { return at != SpellTableOffset; };
+            m.hooks.writeChunk = [](qint64 at) { return at != SpellTableOffset; };
         struct stat was = {}, now = {};
         stat(file, &was);
 

@@ -1,7 +1,6 @@
 // Every patch written is applied back by a small applier of its format;
 // export and import keep the tables; a bad spell file says where it is wrong.
 
-#include "exchange/ImageTables.h"
 #include "exchange/Patch.h"
 #include "exchange/SpellExport.h"
 #include "exchange/SpellImport.h"
@@ -118,8 +117,7 @@ class TestExchange : public QObject {
 
     void exportAndImportKeepTheTables() {
         const QByteArray image = test::plainImage(5);
-        MainModule edited, fresh;
-        QVERIFY(ReadTables(image, edited) && ReadTables(image, fresh));
+        MainModule edited = test::storeOf(image), fresh = test::storeOf(image);
         edited.SpellBytes(6, 3) = 4;                                  // "STOP, ZAP!" holds a comma
         edited.SpellBytes(10, 7) = 250;                               // "Invalid Value"
         edited.SpellNames[4] = test::bytes({0x8F, 0x98, 0x90});       // FOG, saved padded
@@ -139,7 +137,7 @@ class TestExchange : public QObject {
         edited.SpellBytes(7, 5) = 3;
         edited.SpellNames[7] = test::bytes({0x92, 0x9B, 0x8E}); // the box keeps "I@RE"
         edited.SpellNames[9] = test::bytes({0x8A});
-        QCOMPARE(ImageAsSaved(image, fresh), ImageAsSaved(image, edited));
+        QCOMPARE(test::asSaved(image, fresh), test::asSaved(image, edited));
         const QByteArray csv = ExportCsv(edited);
         QVERIFY(csv.count("\r\n") == SlotCount + 1 && csv.contains(",4,\"STOP, ZAP!\","));
 
@@ -147,7 +145,7 @@ class TestExchange : public QObject {
         test::ImageFolder folder;
         const QString path = folder.add(QStringLiteral("a.nes"), image);
         QVERIFY(edited.WriteSpells(path));
-        QCOMPARE(test::readWhole(path), *ImageAsSaved(image, edited));
+        QCOMPARE(test::readWhole(path), test::asSaved(image, edited));
     }
 
     void badFilesNameTheFirstProblem() {

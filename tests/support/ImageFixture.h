@@ -61,6 +61,19 @@ inline void setName(QByteArray &image, int slot, const QByteArray &fourBytes) {
                   fourBytes.left(NameLength) + '\0');
 }
 
+// A store holding an image's tables.
+inline MainModule storeOf(const QByteArray &image) {
+    MainModule store;
+    store.setRecords(RecordsOf(TablesOf(image)));
+    return store;
+}
+
+// The image as Save would write the store into it.
+inline QByteArray asSaved(QByteArray image, const MainModule &store) {
+    PutRegions(image, RegionsOf(store.records()));
+    return image;
+}
+
 // A random image of 256 KiB + 16 bytes in which no slot is special and every
 // name is a plain "AAAA".
 inline QByteArray plainImage(quint32 seed = 1) {
