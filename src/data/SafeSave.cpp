@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -483,7 +484,8 @@ bool ChangedSince(const ImageIdentity &identity) {
 }
 
 bool WriteImage(const QString &path, const Regions &regions, const ImageIdentity *expected,
-                const SaveHooks &hooks, ImageIdentity &saved, QString &reason) {
+                const SaveHooks &hooks, ImageIdentity &saved, QString &reason, QString *warning) {
+    (void)warning;
     if (expected && !expected->isValid())
         expected = nullptr;
     QString resolved;
@@ -548,6 +550,82 @@ bool WriteImage(const QString &path, const Regions &regions, const ImageIdentity
         }
     }
     return writeInPlace(source, resolved, image, hooks, folderError, saved, reason);
+}
+
+// ---- provisional: the safe writer for every file replaces these ----
+
+bool CopyImage(const ImageIdentity &source, const QString &target, const Regions &regions,
+               const SaveHooks &hooks, ImageIdentity &saved, QString &reason, QString *warning) {
+    (void)hooks;
+    QByteArray image;
+    if (!ReadFile(source.path, MaximumImageSize, image, reason))
+        return false;
+    if (image.size() != source.size || TablesOf(image) != source.tables) {
+        reason = ChangedReason;
+        return false;
+    }
+    PutRegions(image, regions);
+    if (!WriteFile(target, image, reason, warning))
+        return false;
+    return ReadImage(target, saved, reason);
+}
+
+FileId IdentityOf(const QString &path) {
+    struct stat st;
+    if (path.isEmpty() || ::stat(encoded(path).constData(), &st) != 0)
+        return {};
+    return {true, quint64(st.st_dev), quint64(st.st_ino)};
+}
+
+bool ReadFile(const QString &path, qint64 limit, QByteArray &bytes, QString &reason) {
+    QFile file(path);
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        reason = systemReason(ENOENT);
+        return false;
+    }
+    if (!info.isFile()) {
+        reason = info.isDir() ? systemReason(EISDIR) : NotRegularReason;
+        return false;
+    }
+    if (info.size() > limit) {
+        reason = QStringLiteral("The file is larger than any Corvantis image (%1 bytes).")
+                     .arg(info.size());
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return false;
+    }
+    bytes = file.read(limit + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > limit) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes, QString &reason, QString *warning) {
+    (void)warning;
+    if (QFileInfo(path).isDir()) {
+        reason = systemReason(EISDIR);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+InterruptedSave FindInterruptedSave(const ImageIdentity &) {
+    return {};
+}
+
+bool RestoreInterruptedSave(const InterruptedSave &, const ImageIdentity &, QString &reason) {
+    reason = systemReason(ENOENT);
+    return false;
 }
 
 } // namespace corvantis

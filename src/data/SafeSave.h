@@ -52,7 +52,56 @@ bool ChangedSince(const ImageIdentity &identity);
 //
 // The regions may lie only in the two tables. saved is filled once the file holds the new tables,
 // also when the final folder flush then fails.
+//
+// warning (when given) is set when the save succeeded but the user must hear
+// of something, e.g. that the folder could not be flushed.
 bool WriteImage(const QString &path, const Regions &regions, const ImageIdentity *expected,
-                const SaveHooks &hooks, ImageIdentity &saved, QString &reason);
+                const SaveHooks &hooks, ImageIdentity &saved, QString &reason,
+                QString *warning = nullptr);
+
+// Save As: the whole image that source describes (which must still be what
+// it describes) copied to target, a new file or an existing regular one, with
+// regions written in; saved then describes target.
+bool CopyImage(const ImageIdentity &source, const QString &target, const Regions &regions,
+               const SaveHooks &hooks, ImageIdentity &saved, QString &reason,
+               QString *warning = nullptr);
+
+// What a path names, as the kernel resolves it: two names of one file are
+// equal. exists is false when the path names nothing (yet).
+struct FileId {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId &o) const {
+        return exists && o.exists && device == o.device && inode == o.inode;
+    }
+    bool operator!=(const FileId &o) const { return !(*this == o); }
+};
+FileId IdentityOf(const QString &path);
+inline FileId IdentityOf(const ImageIdentity &image) {
+    return {image.isValid(), image.device, image.inode};
+}
+
+// Reads a whole regular file of at most limit bytes; reason says why not.
+bool ReadFile(const QString &path, qint64 limit, QByteArray &bytes, QString &reason);
+
+// Writes bytes to path, a new file or an existing regular one, so that a
+// failure leaves what was there; an existing file keeps its mode, owner,
+// attributes and links.
+bool WriteFile(const QString &path, const QByteArray &bytes, QString &reason,
+               QString *warning = nullptr);
+
+// An in-place save of an image that did not finish: the copy made before it
+// and the journal that names both.
+struct InterruptedSave {
+    QString backup;
+    QString journal;
+    bool isValid() const { return !journal.isEmpty(); }
+};
+// The interrupted save of the image identity describes, if there is one.
+InterruptedSave FindInterruptedSave(const ImageIdentity &image);
+// Puts the copy back into the image (safely), then removes copy and journal.
+bool RestoreInterruptedSave(const InterruptedSave &save, const ImageIdentity &image,
+                            QString &reason);
 
 } // namespace corvantis
