@@ -34,17 +34,22 @@ bool MainModule::ReadSpells(const QString &path, QString *reason) {
             *reason = why;
         return false;
     }
-    // Both tables are whole: only now does the store change.
-    setRecords(RecordsOf(found.tables));
-    image_ = found;
+    Load(found);
     return true;
 }
 
-bool MainModule::WriteSpells(const QString &path, QString *reason, bool replaceChanges) {
+void MainModule::Load(const ImageIdentity &image) {
+    // Both tables are whole: only now does the store change.
+    setRecords(RecordsOf(image.tables));
+    image_ = image;
+}
+
+bool MainModule::WriteSpells(const QString &path, QString *reason, bool replaceChanges,
+                             QString *warning) {
     ImageIdentity saved;
     QString why;
     const bool ok = WriteImage(path, RegionsOf(records()), replaceChanges ? nullptr : &image_,
-                               hooks, saved, why);
+                               hooks, saved, why, warning);
     // Once the file holds these tables they are what the next save compares
     // with, even when the very last step failed.
     if (saved.isValid())

@@ -36,6 +36,8 @@ class MainModule {
     // tables are read. The image is found as the kernel resolves path, and
     // remembered (Image).
     bool ReadSpells(const QString &path, QString *reason = nullptr);
+    // Takes the tables of an image already read (ReadImage) as ReadSpells does.
+    void Load(const ImageIdentity &image);
 
     // Writes all 64 records and names into the existing image at path, so
     // that a failure leaves the file as it was (see WriteImage) and reason
@@ -45,7 +47,10 @@ class MainModule {
     // length and tables it had when loaded or last saved; if another program
     // changed them, nothing is written unless replaceChanges says the user
     // agreed to replace its tables.
-    bool WriteSpells(const QString &path, QString *reason = nullptr, bool replaceChanges = false);
+    // warning (when given) says what the user must hear of a save that
+    // succeeded (see WriteImage).
+    bool WriteSpells(const QString &path, QString *reason = nullptr, bool replaceChanges = false,
+                     QString *warning = nullptr);
 
     // Whether another program has changed the loaded image's tables, length
     // or file since it was loaded or last saved (see ChangedSince).
