@@ -29,6 +29,7 @@ class MainModule {
     void setRecord(int slot, const SpellRecord &r);
     SpellRecords records() const;
     void setRecords(const SpellRecords &records);
+    // A slot whose First Byte is FF: changing its record is risky.
     bool IsSpecial(int slot) const { return SpellBytes(slot, 1) == SpecialFirstByte; }
 
     // Loads all 64 records and names, or nothing: on failure the store keeps
