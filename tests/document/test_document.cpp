@@ -1,4 +1,6 @@
+#include "data/NameCodec.h"
 #include "document/Reasons.h"
+#include "document/RecentImages.h"
 #include "document/SpellDocument.h"
 #include "support/ImageFixture.h"
 
@@ -39,6 +41,12 @@ QByteArray testImage() {
     for (int slot : {1, 3})
         setRecord(image, slot, {0xFF, 0, 0, 1, 1, 176, 32});
     return image;
+}
+
+// Bytes 1..7 in hex and the name as the box shows it.
+QString shown(const SpellRecord &r) {
+    return QByteArray(reinterpret_cast<const char *>(r.bytes.data()), FieldCount).toHex(' ') + ' ' +
+           DecodeName(r.name);
 }
 
 QString marks(const SpellDocument &doc) {
@@ -273,6 +281,136 @@ class TestDocument : public QObject {
         QCOMPARE(doc.record(3).name, "\xa3\x8a\x99\xff"); // padded as the file holds it
         QVERIFY(
             doc.planImport(folder.path("none.json")).error.startsWith(folder.path("none.json")));
+    }
+
+    // Save As copies the whole image with the tables written in and makes
+    // the copy the open image, writable and clean; onto the open image it is
+    // Save. A copy beside it leaves the open image open; an image another
+    // program changed is copied only when the user says so.
+    void saveAs() {
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        const QByteArray image = plainImage();
+        const QString path = folder.add("a.nes", image);
+        QVERIFY(QFile::link(path, folder.path("link.nes")));
+        QVERIFY(doc.open(path, true, asker).ok());
+        QCOMPARE(doc.saveAs(folder.path("link.nes"), asker).reason, reasons::ReadOnlyImage);
+        QCOMPARE(doc.saveCopy(folder.path("link.nes"), asker).reason,
+                 reasons::IsTheImage(folder.path("link.nes")));
+        QCOMPARE(doc.saveAs(folder.path("."), asker).status, Outcome::Failed);
+        const QString copy = folder.path("b.nes");
+        QVERIFY(doc.saveAs(copy, asker).ok());
+        QVERIFY(!doc.readOnly() && !doc.fileChanged());
+        QCOMPARE(doc.path(), QFileInfo(copy).canonicalFilePath());
+        doc.setByte(2, 3, 0x10);
+        QVERIFY(doc.saveCopy(folder.path("c.nes"), asker).ok());
+        QVERIFY(doc.fileChanged() && doc.path() == QFileInfo(copy).canonicalFilePath());
+        QByteArray edited = image;
+        edited[SpellTableOffset + 2 * RecordSize + 2] = 0x10;
+        QCOMPARE(readWhole(folder.path("c.nes")), edited);
+        QCOMPARE(readWhole(copy), image);
+        QVERIFY(doc.saveAs(copy, asker).ok()); // the open image: saved in place
+        QVERIFY(readWhole(copy) == edited && readWhole(path) == image);
+        edited[SpellTableOffset + 2] = 0x40; // another program's edit of slot 0
+        QVERIFY(writeWhole(copy, edited));
+        asker.expect(Question::ReplaceOutsideChanges, Reply::No);
+        QCOMPARE(doc.saveCopy(folder.path("d.nes"), asker).status, Outcome::Cancelled);
+        QVERIFY(!QFile::exists(folder.path("d.nes")));
+    }
+
+    // Copied spells and fields paste onto slots as one step: one onto every
+    // slot, n onto n in order or from one slot on; text of a column's cells
+    // onto that field; what does not fit or read changes nothing.
+    void paste_data() {
+        QTest::addColumn<QString>("copied"); // json/text of slots, or the text itself
+        QTest::addColumn<QList<int>>("onto");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QStringList>("after"); // each slot of onto afterwards
+        QTest::addColumn<QString>("reason");
+        const QString five = "20 03 40 02 03 c0 26 FIVE", six = "28 09 80 04 01 b8 22 SIX ",
+                      plain = "18 00 00 01 01 b0 20 AAAA";
+        const auto rows = [](std::initializer_list<QString> r) { return QStringList(r); };
+        QTest::newRow("one spell onto three")
+            << "json 5" << QList{10, 11, 12} << -1 << rows({five, five, five}) << "";
+        QTest::newRow("two spells in order, text")
+            << "text 5 6" << QList{21, 20} << 3 << rows({five, six}) << "";
+        QTest::newRow("two from one slot on")
+            << "json 5 6" << QList{30} << -1 << rows({five, six}) << "";
+        QTest::newRow("past the end")
+            << "json 5 6" << QList{63} << -1 << rows({plain}) << reasons::PastePastEnd(2, "XXXX");
+        QTest::newRow("two onto three") << "text 5 6" << QList{7, 8, 9} << -1
+                                        << rows({plain, plain, plain}) << reasons::PasteCount(2, 3);
+        QTest::newRow("one field")
+            << "json 5 field 3" << QList{40, 41} << -1
+            << rows({"18 00 40 01 01 b0 20 AAAA", "18 00 40 01 01 b0 20 AAAA"}) << "";
+        QTest::newRow("a cell onto a column")
+            << "ice\n"
+            << QList{40, 41} << 3
+            << rows({"18 00 20 01 01 b0 20 AAAA", "18 00 20 01 01 b0 20 AAAA"}) << "";
+        QTest::newRow("cells onto a column")
+            << "Ice\r\nFire" << QList{40, 41} << 3
+            << rows({"18 00 20 01 01 b0 20 AAAA", "18 00 10 01 01 b0 20 AAAA"}) << "";
+        QTest::newRow("not a choice")
+            << "Icy" << QList{40} << 3 << rows({plain}) << reasons::NotAChoice("Icy", "Elemental");
+        QTest::newRow("First Byte")
+            << "5 foo" << QList{40} << 1 << rows({"05 00 00 01 01 b0 20 AAAA"}) << "";
+        QTest::newRow("number too big")
+            << "300" << QList{40} << 2 << rows({plain}) << reasons::OutOfRange;
+        QTest::newRow("name") << "FI@RE" << QList{40} << 0 << rows({"18 00 00 01 01 b0 20 IRE"})
+                              << "";
+        QTest::newRow("not spells") << "Ice" << QList{40} << -1 << rows({plain})
+                                    << "The clipboard: no spells (neither the export's JSON nor "
+                                       "its columns separated by tabs)";
+        QTest::newRow("bad spell")
+            << R"({"format": "corvantis-spells", "version": 1, "spells": [{"slot": 70}]})"
+            << QList{40} << -1 << rows({plain})
+            << "The clipboard: spells[0].slot: 70 is not a slot from 0 to 63";
+    }
+    void paste() {
+        QFETCH(QString, copied);
+        QFETCH(QList<int>, onto);
+        QFETCH(int, field);
+        QFETCH(QStringList, after);
+        QFETCH(QString, reason);
+        QByteArray image = plainImage();
+        setRecord(image, 5, {0x20, 3, 0x40, 2, 3, 0xC0, 0x26});
+        setName(image, 5, EncodeName("FIVE"));
+        setRecord(image, 6, {0x28, 9, 0x80, 4, 1, 0xB8, 0x22});
+        setName(image, 6, EncodeName("SIX") + char(NameFiller));
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
+        const QStringList words = copied.split(' ');
+        if (words[0] == "json" || words[0] == "text") {
+            const int part = words.contains("field") ? words.last().toInt() : -1;
+            QList<int> from;
+            for (const QString &w : words.mid(1, words.indexOf("field") - 1))
+                from << w.toInt();
+            const SpellDocument::Copied c = doc.copy(from, part);
+            copied = words[0] == "json" ? QString::fromUtf8(c.json) : c.text;
+        }
+        QCOMPARE(doc.paste(copied, onto, field, asker).reason, reason);
+        for (int i = 0; i < after.size(); ++i) // past onto: the slots after its one slot
+            QCOMPARE(shown(doc.record(onto.value(i, onto[0] + i))), after[i]);
+        QCOMPARE(doc.undoStack()->count(), int(reason.isEmpty()));
+    }
+
+    // Open Recent: the newest first, once each, eight at most; files gone
+    // are left out.
+    void recentImages() {
+        ImageFolder folder;
+        QStringList recent;
+        for (int i = 0; i < 10; ++i)
+            recent = WithRecentImage(recent, folder.add(QString::number(i), "x"));
+        recent = WithRecentImage(recent, folder.path("5"));
+        QVERIFY(QFile::remove(folder.path("9")));
+        recent.insert(1, folder.path("."));
+        QCOMPARE(
+            ExistingImages(recent),
+            (QStringList{folder.path("5"), folder.path("8"), folder.path("7"), folder.path("6"),
+                         folder.path("4"), folder.path("3"), folder.path("2")}));
     }
 
     // An export or a patch is never written over the open image or the
