@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTimer>
 
 namespace corvantis::test {
@@ -51,6 +52,11 @@ class EditorHarness {
     EditorHarness() {
         window->setHelpOpener([](const QUrl &) { return true; });
     }
+    // What the editor remembers goes to a scratch folder of each window's own.
+    static QString pointSettingsAt(const QString &folder) {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        return folder;
+    }
     ~EditorHarness() {
         // Closing must not ask anything the test did not script.
         window->document().undoStack()->setClean();
@@ -73,7 +79,7 @@ class EditorHarness {
     // Focus changes (and so focus-out edits) need an active window.
     void activate() {
         window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_COMPARE(QApplication::activeWindow(), window.get());
     }
 
     template <typename T> T *find(const char *name) const {
@@ -131,6 +137,7 @@ class EditorHarness {
     QByteArray file() const { return readWhole(path); }
 
     ImageFolder folder;
+    QString settings = pointSettingsAt(folder.path("settings"));
     QString path;
     ScriptedPrompter prompter;
     std::unique_ptr<mainForm> window = std::make_unique<mainForm>(&prompter);

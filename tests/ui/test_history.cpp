@@ -135,6 +135,7 @@ class TestHistory : public QObject {
                 h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
             h.pick("cbByte4", "Self");
             h.type("txtName", "Z");
+            h.activate(); // the main window's slot, not the table's cells
             h.trigger("menuEditRevert");
             QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
             QCOMPARE(h.rawLine().mid(9, 2), reverted ? "01" : "04");

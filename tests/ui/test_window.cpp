@@ -89,6 +89,9 @@ class TestWindow : public QObject {
             }
         }
         QCOMPARE(named, 9);
+        for (const auto &[name, field] :
+             {std::pair{"Name", h.edit("txtName")}, {"First Byte", h.combo("cbByte1")->lineEdit()}})
+            QCOMPARE(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), name);
 
         h.pick("cbByte5", "Negative Effect"); // byte 2 as a list
         QStringList visited{"cbSpellName"};
