@@ -310,7 +310,9 @@ void AllSpellsWindow::setColumnWidths() {
         digit = std::max(digit, cells.horizontalAdvance(c));
     for (int column = 0; column < SpellTableModel::ColumnCount; ++column) {
         const int n = SpellTableModel::byteNumber(column);
-        QStringList texts{QStringLiteral("WWWW")}; // slot, label, name: four characters
+        // Slot: a number and the mark; label and name: four characters.
+        QStringList texts{column == SpellTableModel::Slot ? QStringLiteral("63 *")
+                                                          : QStringLiteral("WWWW")};
         if (n == 2) {
             texts = QStringList{QStringLiteral("255")};
             for (int e : {EffectNegative, EffectPositive, EffectResist, EffectStrongerNegatives})
@@ -372,6 +374,24 @@ SlotChoice AllSpellsWindow::choice() const {
     return choice;
 }
 
+QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen) {
+    QSize size = wanted.boundedTo(screen.size() - border);
+    const int right = screen.right() - main.right() - border.width();
+    const int left = main.left() - screen.left() - border.width();
+    int x = screen.right() + 1 - size.width() - border.width(); // over it, at the edge
+    if (right >= size.width()) {
+        x = main.right() + 1;
+    } else if (left >= size.width()) {
+        x = main.left() - size.width() - border.width();
+    } else if (std::max(left, right) >= wanted.width() / 3) {
+        // Narrower, on the side with more room; the columns scroll.
+        size.setWidth(std::max(left, right));
+        x = right >= left ? main.right() + 1 : screen.left();
+    }
+    const int lowest = screen.bottom() + 1 - size.height() - border.height();
+    return {QPoint(x, std::clamp(main.top(), screen.top(), std::max(screen.top(), lowest))), size};
+}
+
 void AllSpellsWindow::showBeside(QWidget *beside) {
     if (!placed_) {
         placed_ = true;
@@ -384,22 +404,11 @@ void AllSpellsWindow::showBeside(QWidget *beside) {
         const QSize remembered = Remembered(SizeKey).toSize();
         if (remembered.isValid())
             wanted = remembered;
-        const QRect screen = beside->screen()->availableGeometry();
         const QRect main = beside->frameGeometry();
-        const QSize border = main.size() - beside->size();
-        wanted = wanted.boundedTo(screen.size() - border);
-        resize(wanted);
-        // Beside the main window where there is room, right or left; else
-        // against the screen's right edge.
-        const int width = wanted.width() + border.width();
-        int x = main.right() + 1;
-        if (x + width > screen.right() + 1)
-            x = main.left() - width >= screen.left() ? main.left() - width
-                                                     : screen.right() + 1 - width;
-        const int y = std::clamp(
-            main.top(), screen.top(),
-            std::max(screen.top(), screen.bottom() + 1 - wanted.height() - border.height()));
-        move(x, y);
+        const QRect placed = PlaceBeside(wanted, main, main.size() - beside->size(),
+                                         beside->screen()->availableGeometry());
+        resize(placed.size());
+        move(placed.topLeft());
     }
     show();
     raise();
