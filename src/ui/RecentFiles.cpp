@@ -45,27 +45,33 @@ bool RecentFiles::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void RecentFiles::add(const QString &path) {
-    pending_ = path;
+    pending_ = WithRecentImage(pending_, path);
     if (painted_)
         store();
+}
+
+QStringList RecentFiles::stored() const {
+    QStringList list = Remembered(RecentKey).toStringList();
+    for (auto path = pending_.crbegin(); path != pending_.crend(); ++path)
+        list = WithRecentImage(list, *path);
+    return list;
 }
 
 void RecentFiles::store() {
     if (pending_.isEmpty())
         return;
-    Remember(RecentKey, WithRecentImage(Remembered(RecentKey).toStringList(), pending_));
-    Remember(FolderKey, QFileInfo(pending_).absolutePath());
+    Remember(RecentKey, stored());
+    Remember(FolderKey, QFileInfo(pending_.constFirst()).absolutePath());
     pending_.clear();
 }
 
 QStringList RecentFiles::images() const {
-    QStringList list = Remembered(RecentKey).toStringList();
-    return ExistingImages(pending_.isEmpty() ? list : WithRecentImage(list, pending_));
+    return ExistingImages(stored());
 }
 
 QString RecentFiles::lastFolder() const {
     return pending_.isEmpty() ? Remembered(FolderKey).toString()
-                              : QFileInfo(pending_).absolutePath();
+                              : QFileInfo(pending_.constFirst()).absolutePath();
 }
 
 void RecentFiles::fill() {

@@ -39,10 +39,12 @@ class RecentFiles : public QObject {
 
   private:
     void fill();
+    // The stored list with the images added since.
+    QStringList stored() const;
     void store();
 
     QMenu *menu_;
-    QString pending_; // added before the first frame, stored after it
+    QStringList pending_; // added before the first frame, stored after it
     bool painted_ = false;
 };
 

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -117,6 +118,9 @@ class TestWindow : public QObject {
         QCOMPARE(h.prompter.openFolder, QDir::currentPath());
         QVERIFY(h.shown("lblReadOnly"));
         QVERIFY(h.label("lblFilenameData")->toolTip().endsWith(texts::ReadOnlyTip));
+        h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Cancel);
+        h.pick("cbByte3", "Ice"); // refused: the stored choice comes back
+        QVERIFY(h.combo("cbByte3")->currentText() == "No Elemental" && !h.shown("lblFileChanged"));
         QByteArray image = plainImage(2);
         setRecord(image, 0, {0x20, 9, 64, 2, 5, 0, 0});
         const QString other = h.folder.add("other.nes", image);
@@ -171,9 +175,9 @@ class TestWindow : public QObject {
         QCOMPARE(h.rawLine(), "18 00 00 01 01 B0 20 ");
     }
 
-    // Save writes the file the image is (a link's target). No, a read-only
-    // image, No to replacing another program's change and a failed write
-    // keep the edit unsaved and marked; Yes writes it and clears the marks.
+    // Save writes the file the image is (a link's target), after asking
+    // about another program's change; a failed write says why and keeps the
+    // edit unsaved and marked.
     void save() {
         EditorHarness h;
         QVERIFY(QDir(h.folder.path(".")).mkdir("real") &&
@@ -184,39 +188,25 @@ class TestWindow : public QObject {
         h.activate();
         QCOMPARE(h.label("lblFilenameData")->text(), h.path);
         h.pick("cbByte4", "Self");
-        QByteArray theirs = image;
-        theirs[SpellTableOffset + 5 * RecordSize] = 0x42;
-        for (const QString step : {"No", "theirs, No", "theirs, Yes", "failed"}) {
-            if (step == "theirs, No")
-                QVERIFY(writeWhole(h.path, theirs));
-            if (step == "failed") {
-                h.pick("cbByte3", "Ice");
-                QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
-            }
-            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
-                              step == "No" ? Answer::No : Answer::Yes);
-            if (step.startsWith("theirs"))
-                h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning,
-                                  step.endsWith("Yes") ? Answer::Yes : Answer::No);
-            if (step == "failed")
-                h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
-            h.trigger("menuFileSave");
-            QVERIFY2(h.prompter.done(), qPrintable(step + ": " + h.prompter.pending()));
-            const bool written = step == "theirs, Yes";
-            if (written)
-                image[SpellTableOffset + 3] = 4;
-            QCOMPARE(h.file(), step == "theirs, No" ? theirs : step == "failed" ? "" : image);
-            QCOMPARE(h.prompter.details.last(),
-                     step == "failed" ? "The file was removed or replaced after it was opened."
-                                      : "");
-            QCOMPARE(h.window->store().FileChanged, !written);
-            QCOMPARE(h.shown("lblFileChanged") || h.shown("lblSpellChanged"), !written);
-        }
+        QVERIFY(writeWhole(h.path, QByteArray(image).replace(SpellTableOffset, 1, "B"))); // theirs
+        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
+        h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        h.trigger("menuFileSave");
+        image[SpellTableOffset + 3] = 4; // ours, theirs replaced
+        QCOMPARE(h.file(), image);
+        QVERIFY(!h.window->store().FileChanged && !h.shown("lblFileChanged"));
+        h.pick("cbByte3", "Ice");
+        QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
+        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
+        h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
+        h.trigger("menuFileSave");
+        QVERIFY(h.prompter.done() && h.shown("lblFileChanged") && h.shown("lblSpellChanged"));
+        QCOMPARE(h.prompter.details.last(),
+                 "The file was removed or replaced after it was opened.");
     }
 
-    // A patch from the file to the unsaved edits. Export, then import into the
-    // unedited image: the same tables in one undo step, a special slot asking
-    // once; read-only and bad files refuse.
+    // A patch from the file to the unsaved edits, and an export of them; the
+    // dialogs start at the image with its name.
     void patchExportAndImport() {
         EditorHarness h;
         QByteArray image = plainImage();
@@ -236,37 +226,66 @@ class TestWindow : public QObject {
         const QString json = h.folder.path("spells"); // the filter adds .json
         h.prompter.files.push_back({json, 0});
         h.trigger("menuFileExport");
-        QCOMPARE(h.file(), image); // nothing saved
+        QCOMPARE(h.file(), image);                           // nothing saved
+        const QString at = QFileInfo(h.path).absolutePath(); // the dialogs start at the image
+        QCOMPARE(h.prompter.fileStarts, (QStringList{at, at + "/game.bps", at + "/game.json"}));
         const MainModule edited = h.window->store();
 
+        // Into the unedited image: the same spells as one step, a special
+        // slot asked once; a bad file says where it is wrong.
         EditorHarness g;
-        g.startPicking(image, true);
+        g.startOn(image);
         const QString bad = g.folder.add(
             "bad.json",
             R"({"format": "corvantis-spells", "version": 1, "spells": [{"slot": 64}]})");
-        g.prompter.files = {{json + ".json", 0}, {bad, 0}};
-        g.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
-        g.trigger("menuFileImport");
+        g.prompter.files = {{bad, 0}, {json + ".json", 0}};
         g.prompter.expect(bad + ": spells[0].slot: 64 is not a slot from 0 to 63", Buttons::Ok,
                           Icon::Critical, Answer::Ok);
         g.trigger("menuFileImport");
-        g.prompter.expectOpen(g.path, false);
-        g.trigger("menuFileOpen");
-        for (Answer a : {Answer::Cancel, Answer::Yes}) {
-            g.prompter.files.push_back({json + ".json", 0});
-            g.prompter.expect(texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning, a);
-            g.trigger("menuFileImport");
-            QCOMPARE(g.window->store().FileChanged, a == Answer::Yes);
-        }
-        QVERIFY(g.prompter.done());
-        QVERIFY(g.window->store().SpellNames == edited.SpellNames);
-        for (int slot = 0; slot < SlotCount; ++slot)
-            for (int n = 1; n <= FieldCount; ++n)
-                QCOMPARE(g.window->store().SpellBytes(slot, n), edited.SpellBytes(slot, n));
+        g.prompter.expect(texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning, Answer::Yes);
+        g.trigger("menuFileImport");
+        QVERIFY(g.prompter.done() && g.window->store().records() == edited.records());
+        QCOMPARE(g.prompter.fileStarts.first(), QFileInfo(g.path).absolutePath() + "/game.json");
         QCOMPARE(g.find<QAction>("menuEditUndo")->text(),
                  "&Undo Import of 2 spells from spells.json");
-        g.trigger("menuEditUndo");
-        QVERIFY(!g.window->store().FileChanged);
+    }
+
+    // Save As (Ctrl+Shift+S) writes the image and its edits to a new file,
+    // which is then the open image, writable; Open Recent offers the images
+    // newest first without those gone, opens one and clears; the settings
+    // are one file, and a start without an image asks in the last folder.
+    void saveAsAndRecent() {
+        EditorHarness h;
+        const QByteArray image = plainImage();
+        h.startPicking(image, true);
+        h.prompter.files = {{h.folder.path("copy"), 0}};
+        h.key("cbSpellName", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        const QString copy = QFileInfo(h.folder.path("copy.nes")).canonicalFilePath();
+        QCOMPARE(h.prompter.fileStarts, QStringList{h.path});
+        QCOMPARE(h.label("lblFilenameData")->text(), copy);
+        QVERIFY(!h.shown("lblReadOnly") && readWhole(copy) == image);
+
+        auto *recent = h.find<QMenu>("menuFileRecent");
+        const auto entries = [&] {
+            emit recent->aboutToShow();
+            QStringList texts;
+            for (const QAction *a : recent->actions())
+                texts << a->text().section("  ", 0, 0);
+            return texts.join('|');
+        };
+        QCOMPARE(entries(), "&1 copy.nes|&2 game.nes||&Clear List");
+        QVERIFY(QFile::remove(copy));
+        QCOMPARE(entries(), "&1 game.nes||&Clear List");
+        recent->actions().constFirst()->trigger();
+        QCOMPARE(h.label("lblFilenameData")->text(), QFileInfo(h.path).canonicalFilePath());
+        h.trigger("menuFileRecentClear");
+        QCOMPARE(entries(), "|&Clear List");
+        QCOMPARE(QDir(h.settings + "/corvantis").entryList(QDir::Files),
+                 QStringList{"corvantis-spell-editor.conf"});
+        mainForm next(&h.prompter);
+        h.prompter.expectOpenCancel();
+        next.Form_Load();
+        QCOMPARE(h.prompter.openFolder, QFileInfo(h.path).absolutePath());
     }
 
     // Open, Save and Exit answer their keys in the First Byte box, each
@@ -314,16 +333,27 @@ class TestWindow : public QObject {
         h.window->setHelpOpener([&](const QUrl &url) { return opened << url, desktopShows; });
         h.trigger("menuHelpContents");
         h.key("cbByte3", Qt::Key_F1);
+        h.trigger("menuViewAllSpells");
+        auto *table = h.window->findChild<QWidget *>("AllSpellsWindow");
+        QTRY_COMPARE(QApplication::activeWindow(), table);
+        QTest::keyClick(table->focusWidget(), Qt::Key_F1);
         desktopShows = false;
         h.trigger("menuHelpContents");
         h.key("txtName", Qt::Key_F1);
         QDir::setCurrent(before);
-        QCOMPARE(opened.size(), 4);
+        QCOMPARE(opened.size(), 5);
         QCOMPARE(QFileInfo(opened.last().toLocalFile()), QFileInfo(page));
         const auto shown = h.window->findChildren<QTextBrowser *>("helpWindow");
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.front()->isVisible() && shown.front()->isWindow());
         QCOMPARE(shown.front()->toPlainText(), "Spells");
+        for (const QKeySequence &close :
+             {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+            QTRY_COMPARE(QApplication::activeWindow(), shown.front());
+            QTest::keySequence(shown.front(), close);
+            QVERIFY(!shown.front()->isVisible());
+            h.trigger("menuHelpContents");
+        }
 
         QStringList dirs;
         for (const char *name : {"current", "program", "data"})
