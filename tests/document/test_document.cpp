@@ -49,6 +49,15 @@ QString shown(const SpellRecord &r) {
            DecodeName(r.name);
 }
 
+struct PasteCase {
+    const char *name;
+    QString copied; // "json" or "text": slots 5 and 6 copied; else the text itself
+    QList<int> onto;
+    int field;
+    QStringList after; // each slot of onto afterwards
+    QString reason;
+};
+
 QString marks(const SpellDocument &doc) {
     QString shown = doc.fileChanged() ? QStringLiteral("file") : QStringLiteral("-");
     for (int slot = 0; slot < SlotCount; ++slot)
@@ -58,6 +67,8 @@ QString marks(const SpellDocument &doc) {
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(PasteCase)
 
 class TestDocument : public QObject {
     Q_OBJECT
@@ -275,10 +286,8 @@ class TestDocument : public QObject {
             doc.planImport(folder.path("none.json")).error.startsWith(folder.path("none.json")));
     }
 
-    // Save As onto the open image is Save (refused read-only); a copy beside
-    // it is refused there. Save As makes the copy the open image, writable;
-    // a copy leaves the open image open. An image another program changed
-    // is copied only when the user says so.
+    // Save As onto the open image is Save; elsewhere its copy is the open
+    // image, writable. A copy beside it is not; another program's change asks.
     void saveAs() {
         ImageFolder folder;
         ScriptedAsker asker;
@@ -304,53 +313,31 @@ class TestDocument : public QObject {
         QVERIFY(!QFile::exists(folder.path("d.nes")));
     }
 
-    // Copied spells and fields paste onto slots as one step: one onto every
-    // slot, n onto n in order or from one slot on; text of a column's cells
-    // onto that field; what does not fit or read changes nothing.
+    // Pasted spells or a column's values, one step: one onto all, n onto n or
+    // from one slot on; what does not fit or read changes nothing.
     void paste_data() {
-        QTest::addColumn<QString>("copied"); // json/text of slots, or the text itself
-        QTest::addColumn<QList<int>>("onto");
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QStringList>("after"); // each slot of onto afterwards
-        QTest::addColumn<QString>("reason");
         const QString five = "20 03 40 02 03 c0 26 FIVE", six = "28 09 80 04 01 b8 22 SIX ",
-                      plain = "18 00 00 01 01 b0 20 AAAA";
-        const auto rows = [](std::initializer_list<QString> r) { return QStringList(r); };
-        QTest::newRow("two spells in order, text")
-            << "text 5 6" << QList{21, 20} << 3 << rows({five, six}) << "";
-        QTest::newRow("two from one slot on")
-            << "json 5 6" << QList{30} << -1 << rows({five, six}) << "";
-        QTest::newRow("past the end")
-            << "json 5 6" << QList{63} << -1 << rows({plain}) << reasons::PastePastEnd(2, "XXXX");
-        QTest::newRow("two onto three") << "text 5 6" << QList{7, 8, 9} << -1
-                                        << rows({plain, plain, plain}) << reasons::PasteCount(2, 3);
-        QTest::newRow("a cell onto a column")
-            << "ice\n"
-            << QList{40, 41} << 3
-            << rows({"18 00 20 01 01 b0 20 AAAA", "18 00 20 01 01 b0 20 AAAA"}) << "";
-        QTest::newRow("cells onto a column")
-            << "Ice\r\nFire" << QList{40, 41} << 3
-            << rows({"18 00 20 01 01 b0 20 AAAA", "18 00 10 01 01 b0 20 AAAA"}) << "";
-        QTest::newRow("not a choice")
-            << "Icy" << QList{40} << 3 << rows({plain}) << reasons::NotAChoice("Icy", "Elemental");
-        QTest::newRow("number too big")
-            << "300" << QList{40} << 2 << rows({plain}) << reasons::OutOfRange;
-        QTest::newRow("name") << "FI@RE" << QList{40} << 0 << rows({"18 00 00 01 01 b0 20 IRE"})
-                              << "";
-        QTest::newRow("not spells") << "Ice" << QList{40} << -1 << rows({plain})
-                                    << "The clipboard: no spells (neither the export's JSON nor "
-                                       "its columns separated by tabs)";
-        QTest::newRow("bad spell")
-            << R"({"format": "corvantis-spells", "version": 1, "spells": [{"slot": 70}]})"
-            << QList{40} << -1 << rows({plain})
-            << "The clipboard: spells[0].slot: 70 is not a slot from 0 to 63";
+                      plain = "18 00 00 01 01 b0 20 AAAA", ice = "18 00 20 01 01 b0 20 AAAA",
+                      fire = "18 00 10 01 01 b0 20 AAAA",
+                      noSpells = "The clipboard: no spells (neither the export's JSON nor its "
+                                 "columns separated by tabs)",
+                      bad = R"({"format": "corvantis-spells", "version": 1, "spells": [{}]})";
+        addRows<PasteCase>({
+            {"two spells in order, text", "text", {21, 20}, 3, {five, six}, ""},
+            {"two from one slot on", "json", {30}, -1, {five, six}, ""},
+            {"past the end", "json", {63}, -1, {plain}, reasons::PastePastEnd(2, "XXXX")},
+            {"two onto three", "text", {7, 8, 9}, -1, {plain}, reasons::PasteCount(2, 3)},
+            {"a cell onto a column", "ice\n", {40, 41}, 3, {ice, ice}, ""},
+            {"cells onto a column", "Ice\r\nFire", {40, 41}, 3, {ice, fire}, ""},
+            {"not a choice", "Icy", {40}, 3, {plain}, reasons::NotAChoice("Icy", "Elemental")},
+            {"number too big", "300", {40}, 2, {plain}, reasons::OutOfRange},
+            {"name", "FI@RE", {40}, 0, {"18 00 00 01 01 b0 20 IRE"}, ""},
+            {"not spells", "Ice", {40}, -1, {plain}, noSpells},
+            {"bad spell", bad, {40}, -1, {plain}, "The clipboard: spells[0].slot: missing"},
+        });
     }
     void paste() {
-        QFETCH(QString, copied);
-        QFETCH(QList<int>, onto);
-        QFETCH(int, field);
-        QFETCH(QStringList, after);
-        QFETCH(QString, reason);
+        QFETCH(PasteCase, c);
         QByteArray image = plainImage();
         setRecord(image, 5, {0x20, 3, 0x40, 2, 3, 0xC0, 0x26});
         setName(image, 5, EncodeName("FIVE"));
@@ -360,35 +347,26 @@ class TestDocument : public QObject {
         ScriptedAsker asker;
         SpellDocument doc;
         QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
-        const QStringList words = copied.split(' ');
-        if (words[0] == "json" || words[0] == "text") {
-            const int part = words.contains("field") ? words.last().toInt() : -1;
-            QList<int> from;
-            for (const QString &w : words.mid(1, words.indexOf("field") - 1))
-                from << w.toInt();
-            const SpellDocument::Copied c = doc.copy(from, part);
-            copied = words[0] == "json" ? QString::fromUtf8(c.json) : c.text;
-        }
-        QCOMPARE(doc.paste(copied, onto, field, asker).reason, reason);
-        for (int i = 0; i < after.size(); ++i) // past onto: the slots after its one slot
-            QCOMPARE(shown(doc.record(onto.value(i, onto[0] + i))), after[i]);
-        QCOMPARE(doc.undoStack()->count(), int(reason.isEmpty()));
+        const SpellDocument::Copied copied = doc.copy({5, 6});
+        const QString text = c.copied == "json"   ? QString::fromUtf8(copied.json)
+                             : c.copied == "text" ? copied.text
+                                                  : c.copied;
+        QCOMPARE(doc.paste(text, c.onto, c.field, asker).reason, c.reason);
+        for (int i = 0; i < c.after.size(); ++i) // past onto: the slots after its one slot
+            QCOMPARE(shown(doc.record(c.onto.value(i, c.onto[0] + i))), c.after[i]);
+        QCOMPARE(doc.undoStack()->count(), int(c.reason.isEmpty()));
     }
 
     // Open Recent: the newest first, once each, eight at most; files gone
     // are left out.
     void recentImages() {
         ImageFolder folder;
-        QStringList recent;
+        QStringList recent, gone{folder.path(".")}; // not a file
         for (int i = 0; i < 10; ++i)
             recent = WithRecentImage(recent, folder.add(QString::number(i), "x"));
-        recent = WithRecentImage(recent, folder.path("5"));
+        recent = WithRecentImage(gone + recent, folder.path("5"));
         QVERIFY(QFile::remove(folder.path("9")));
-        recent.insert(1, folder.path("."));
-        QCOMPARE(
-            ExistingImages(recent),
-            (QStringList{folder.path("5"), folder.path("8"), folder.path("7"), folder.path("6"),
-                         folder.path("4"), folder.path("3"), folder.path("2")}));
+        QCOMPARE(ExistingImages(recent).join(' ').remove(folder.path("") + '/'), "5 8 7 6 4 3");
     }
 
     // An export or a patch is never written over the open image or the

@@ -39,13 +39,6 @@ inline void whenModal(QObject *context, std::function<void(QWidget *)> check) {
     timer->start(10);
 }
 
-// One data row per case, named by the case's first member.
-template <typename Case> void addRows(std::initializer_list<Case> cases) {
-    QTest::addColumn<Case>("c");
-    for (const Case &c : cases)
-        QTest::newRow(c.name) << c;
-}
-
 // One editor window with a scripted prompter and a scratch folder.
 class EditorHarness {
   public:

@@ -64,9 +64,7 @@ class TestEditing : public QObject {
             {"Appearance", "cbByte6", "Sparkling Hand", 1, 6, 184, 232},
             {"Color Palette", "cbByte7", "Whitish", 1, 7, 33, 44},
             {"invalid over Elemental", "cbByte3", invalid, 1, 3, 16, 0},
-            {"invalid over Targetting", "cbByte4", invalid, 1, 4, 2, 1},
             {"invalid over Negative Effect", "cbByte2", invalid, 3, 2, 8, 1},
-            {"invalid over Elemental Resist", "cbByte2", invalid, 10, 2, 32, 16},
             {"invalid over the first item", "cbByte4", invalid, 1, 4, 1, 1},
             {"invalid over invalid", "cbByte3", invalid, 1, 3, 3, 3},
         });

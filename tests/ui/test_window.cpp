@@ -175,9 +175,9 @@ class TestWindow : public QObject {
         QCOMPARE(h.rawLine(), "18 00 00 01 01 B0 20 ");
     }
 
-    // Save writes the file the image is (a link's target), after asking
-    // about another program's change; a failed write says why and keeps the
-    // edit unsaved and marked.
+    // Save writes the link's target, asking about another program's change;
+    // Save As's copy is then the open image; Open Recent offers both, opens,
+    // clears; a failed write says why; a new start asks in the last folder.
     void save() {
         EditorHarness h;
         QVERIFY(QDir(h.folder.path(".")).mkdir("real") &&
@@ -193,8 +193,27 @@ class TestWindow : public QObject {
         h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning, Answer::Yes);
         h.trigger("menuFileSave");
         image[SpellTableOffset + 3] = 4; // ours, theirs replaced
-        QCOMPARE(h.file(), image);
-        QVERIFY(!h.window->store().FileChanged && !h.shown("lblFileChanged"));
+        QVERIFY(h.file() == image && !h.shown("lblFileChanged"));
+
+        h.prompter.files = {{h.folder.path("copy"), 0}};
+        h.key("cbSpellName", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        const QString copy = QFileInfo(h.folder.path("copy.nes")).canonicalFilePath();
+        QCOMPARE(h.prompter.fileStarts, QStringList{h.path});
+        QVERIFY(h.label("lblFilenameData")->text() == copy && readWhole(copy) == image);
+        auto *recent = h.find<QMenu>("menuFileRecent");
+        const auto entries = [&] {
+            emit recent->aboutToShow();
+            QStringList texts;
+            for (const QAction *a : recent->actions())
+                texts << a->text().section("  ", 0, 0);
+            return texts.join('|');
+        };
+        QCOMPARE(entries(), "&1 copy.nes|&2 x.nes||&Clear List");
+        QVERIFY(QFile::remove(copy));
+        QCOMPARE(entries(), "&1 x.nes||&Clear List");
+        recent->actions().constFirst()->trigger();
+        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+
         h.pick("cbByte3", "Ice");
         QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
         h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
@@ -203,6 +222,14 @@ class TestWindow : public QObject {
         QVERIFY(h.prompter.done() && h.shown("lblFileChanged") && h.shown("lblSpellChanged"));
         QCOMPARE(h.prompter.details.last(),
                  "The file was removed or replaced after it was opened.");
+        h.trigger("menuFileRecentClear");
+        QCOMPARE(entries(), "|&Clear List");
+        QCOMPARE(QDir(h.settings + "/corvantis").entryList(QDir::Files),
+                 QStringList{"corvantis-spell-editor.conf"});
+        mainForm next(&h.prompter);
+        h.prompter.expectOpenCancel();
+        next.Form_Load();
+        QCOMPARE(h.prompter.openFolder, QFileInfo(h.path).absolutePath());
     }
 
     // A patch from the file to the unsaved edits, and an export of them; the
@@ -248,44 +275,6 @@ class TestWindow : public QObject {
         QCOMPARE(g.prompter.fileStarts.first(), QFileInfo(g.path).absolutePath() + "/game.json");
         QCOMPARE(g.find<QAction>("menuEditUndo")->text(),
                  "&Undo Import of 2 spells from spells.json");
-    }
-
-    // Save As (Ctrl+Shift+S) writes the image and its edits to a new file,
-    // which is then the open image, writable; Open Recent offers the images
-    // newest first without those gone, opens one and clears; the settings
-    // are one file, and a start without an image asks in the last folder.
-    void saveAsAndRecent() {
-        EditorHarness h;
-        const QByteArray image = plainImage();
-        h.startPicking(image, true);
-        h.prompter.files = {{h.folder.path("copy"), 0}};
-        h.key("cbSpellName", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-        const QString copy = QFileInfo(h.folder.path("copy.nes")).canonicalFilePath();
-        QCOMPARE(h.prompter.fileStarts, QStringList{h.path});
-        QCOMPARE(h.label("lblFilenameData")->text(), copy);
-        QVERIFY(!h.shown("lblReadOnly") && readWhole(copy) == image);
-
-        auto *recent = h.find<QMenu>("menuFileRecent");
-        const auto entries = [&] {
-            emit recent->aboutToShow();
-            QStringList texts;
-            for (const QAction *a : recent->actions())
-                texts << a->text().section("  ", 0, 0);
-            return texts.join('|');
-        };
-        QCOMPARE(entries(), "&1 copy.nes|&2 game.nes||&Clear List");
-        QVERIFY(QFile::remove(copy));
-        QCOMPARE(entries(), "&1 game.nes||&Clear List");
-        recent->actions().constFirst()->trigger();
-        QCOMPARE(h.label("lblFilenameData")->text(), QFileInfo(h.path).canonicalFilePath());
-        h.trigger("menuFileRecentClear");
-        QCOMPARE(entries(), "|&Clear List");
-        QCOMPARE(QDir(h.settings + "/corvantis").entryList(QDir::Files),
-                 QStringList{"corvantis-spell-editor.conf"});
-        mainForm next(&h.prompter);
-        h.prompter.expectOpenCancel();
-        next.Form_Load();
-        QCOMPARE(h.prompter.openFolder, QFileInfo(h.path).absolutePath());
     }
 
     // Open, Save and Exit answer their keys in the First Byte box, each
