@@ -49,6 +49,21 @@ QString shown(const SpellRecord &r) {
            DecodeName(r.name);
 }
 
+struct SeveralCase {
+    const char *name;
+    QList<int> chosen; // a negative slot: its name only
+    bool readOnly;
+    std::optional<Question> question;
+    Reply reply;
+    QList<int> taken;
+};
+struct FieldCase {
+    const char *name;
+    int slot, n;
+    QVariant value; // a list's index, or typed text
+    QString after;  // the slot afterwards
+    QString reason;
+};
 struct PasteCase {
     const char *name;
     QString copied; // "json" or "text": slots 5 and 6 copied; else the text itself
@@ -68,6 +83,8 @@ QString marks(const SpellDocument &doc) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(SeveralCase)
+Q_DECLARE_METATYPE(FieldCase)
 Q_DECLARE_METATYPE(PasteCase)
 
 class TestDocument : public QObject {
@@ -102,33 +119,21 @@ class TestDocument : public QObject {
     // special ones, Cancel none. One special slot alone asks Yes/No. A name
     // of a special slot never asks.
     void changeSeveral_data() {
-        QTest::addColumn<QList<int>>("chosen");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<int>("question"); // -1: none
-        QTest::addColumn<int>("reply");
-        QTest::addColumn<QList<int>>("taken");
-        const int several = int(Question::ChangeSpecialSlots),
-                  one = int(Question::ChangeSpecialSlot);
-        QTest::newRow("ordinary") << QList{0, 2} << false << -1 << 0 << QList{0, 2};
-        QTest::newRow("read-only") << QList{0, 2} << true << -1 << 0 << QList<int>();
-        QTest::newRow("special, Yes")
-            << QList{0, 1, 3} << false << several << int(Reply::Yes) << QList{0, 1, 3};
-        QTest::newRow("special, No")
-            << QList{0, 1, 3} << false << several << int(Reply::No) << QList{0};
-        QTest::newRow("special, Cancel")
-            << QList{0, 1, 3} << false << several << int(Reply::Cancel) << QList<int>();
-        QTest::newRow("one special, No")
-            << QList{3} << false << one << int(Reply::No) << QList<int>();
-        QTest::newRow("one special, Yes")
-            << QList{3} << false << one << int(Reply::Yes) << QList{3};
-        QTest::newRow("names only") << QList{-1, -3} << false << -1 << 0 << QList{1, 3};
+        const Question several = Question::ChangeSpecialSlots, one = Question::ChangeSpecialSlot;
+        addRows<SeveralCase>({
+            {"ordinary", {0, 2}, false, {}, {}, {0, 2}},
+            {"read-only", {0, 2}, true, {}, {}, {}},
+            {"special, Yes", {0, 1, 3}, false, several, Reply::Yes, {0, 1, 3}},
+            {"special, No", {0, 1, 3}, false, several, Reply::No, {0}},
+            {"special, Cancel", {0, 1, 3}, false, several, Reply::Cancel, {}},
+            {"one special, No", {3}, false, one, Reply::No, {}},
+            {"one special, Yes", {3}, false, one, Reply::Yes, {3}},
+            {"names only", {-1, -3}, false, {}, {}, {1, 3}},
+        });
     }
     void changeSeveral() {
-        QFETCH(QList<int>, chosen);
-        QFETCH(bool, readOnly);
-        QFETCH(int, question);
-        QFETCH(int, reply);
-        QFETCH(QList<int>, taken);
+        QFETCH(SeveralCase, c);
+        const auto &[name, chosen, readOnly, question, reply, taken] = c;
         ImageFolder folder;
         ScriptedAsker asker;
         SpellDocument doc;
@@ -142,8 +147,8 @@ class TestDocument : public QObject {
                 r.bytes[2] = 0x10;
             records.append({std::abs(s), r});
         }
-        if (question >= 0)
-            asker.expect(Question(question), Reply(reply));
+        if (question)
+            asker.expect(*question, reply);
         QList<int> took;
         const Outcome outcome = doc.change(records, QStringLiteral("Paste"), asker, &took);
         QVERIFY(asker.script.empty());
@@ -158,54 +163,30 @@ class TestDocument : public QObject {
     // indexes, typed numbers and First Byte text, names as the name box keeps
     // them, "Invalid Value" as a pick of the first item, out of range refused.
     void editField_data() {
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("raw"); // bytes 1..7 afterwards, or the name's bytes
-        QTest::addColumn<QString>("reason");
-        const QString plain = "18 00 00 01 01 b0 20";
-        QTest::newRow("Elemental Fire") << 0 << 3 << QVariant(5) << "18 00 10 01 01 b0 20"
-                                        << "";
-        QTest::newRow("Effect Negative") << 0 << 5 << QVariant(3) << "18 00 00 01 03 b0 20"
-                                         << "";
-        QTest::newRow("Invalid Value, valid") << 2 << 5 << QVariant(17) << "18 00 00 01 00 b0 20"
-                                              << "";
-        QTest::newRow("Invalid Value, invalid") << 4 << 6 << QVariant(9) << "18 00 00 01 01 f0 20"
-                                                << "";
-        QTest::newRow("number") << 0 << 2 << QVariant("125") << "18 7d 00 01 01 b0 20"
-                                << "";
-        QTest::newRow("number too big")
-            << 0 << 2 << QVariant("300") << plain << reasons::OutOfRange;
-        QTest::newRow("First Byte text")
-            << 0 << 1 << QVariant("7E Whatever") << "7e 00 00 01 01 b0 20"
-            << "";
-        QTest::newRow("First Byte garbage")
-            << 0 << 1 << QVariant("Fire!") << plain << reasons::OutOfRange;
-        QTest::newRow("name") << 0 << 0 << QVariant("FOG") << "8f 98 90"
-                              << "";
-        QTest::newRow("long name") << 0 << 0 << QVariant("FI@RE") << "92 9b 8e"
-                                   << "";
+        const QString plain = "18 00 00 01 01 b0 20 AAAA";
+        addRows<FieldCase>({
+            {"Elemental Fire", 0, 3, 5, "18 00 10 01 01 b0 20 AAAA", ""},
+            {"Effect Negative", 0, 5, 3, "18 00 00 01 03 b0 20 AAAA", ""},
+            {"Invalid Value, valid", 2, 5, 17, "18 00 00 01 00 b0 20 AAAA", ""},
+            {"Invalid Value, invalid", 4, 6, 9, "18 00 00 01 01 f0 20 AAAA", ""},
+            {"number", 0, 2, "125", "18 7d 00 01 01 b0 20 AAAA", ""},
+            {"number too big", 0, 2, "300", plain, reasons::OutOfRange},
+            {"First Byte text", 0, 1, "7E Whatever", "7e 00 00 01 01 b0 20 AAAA", ""},
+            {"First Byte garbage", 0, 1, "Fire!", plain, reasons::OutOfRange},
+            {"name", 0, 0, "FOG", "18 00 00 01 01 b0 20 FOG", ""},
+            {"long name", 0, 0, "FI@RE", "18 00 00 01 01 b0 20 IRE", ""},
+        });
     }
     void editField() {
-        QFETCH(int, slot);
-        QFETCH(int, n);
-        QFETCH(QVariant, value);
-        QFETCH(QString, raw);
-        QFETCH(QString, reason);
+        QFETCH(FieldCase, c);
         QByteArray image = plainImage(7);
         setRecord(image, 4, {0x18, 0, 0, 1, 1, 240, 32}); // Appearance invalid
         ImageFolder folder;
         ScriptedAsker asker;
         SpellDocument doc;
         QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
-        const Outcome outcome = doc.editField(slot, n, value, asker);
-        QCOMPARE(outcome.reason, reason);
-        const SpellRecord r = doc.record(slot);
-        QCOMPARE(
-            n == 0
-                ? r.name.toHex(' ')
-                : QByteArray(reinterpret_cast<const char *>(r.bytes.data()), FieldCount).toHex(' '),
-            raw.toLatin1());
+        QCOMPARE(doc.editField(c.slot, c.n, c.value, asker).reason, c.reason);
+        QCOMPARE(shown(doc.record(c.slot)), c.after);
     }
 
     // The marks follow the history: back at the saved state nothing is
@@ -309,8 +290,8 @@ class TestDocument : public QObject {
         image[SpellTableOffset + 2] = 0x40;                                // another program's edit
         QVERIFY(writeWhole(copy, image));
         asker.expect(Question::ReplaceOutsideChanges, Reply::No);
-        QCOMPARE(doc.saveCopy(folder.path("d.nes"), asker).status, Outcome::Cancelled);
-        QVERIFY(!QFile::exists(folder.path("d.nes")));
+        QVERIFY(doc.saveCopy(folder.path("d.nes"), asker).status == Outcome::Cancelled &&
+                !QFile::exists(folder.path("d.nes")));
     }
 
     // Pasted spells or a column's values, one step: one onto all, n onto n or
