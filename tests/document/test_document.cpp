@@ -21,8 +21,7 @@ namespace {
 class ScriptedAsker : public Asker {
   public:
     void expect(Question q, Reply r) { script.push_back({q, r}); }
-    Reply ask(Question question, const QString &detail) override {
-        details.append(detail);
+    Reply ask(Question question, const QString &) override {
         if (script.empty() || script.front().first != question) {
             QTest::qFail("unexpected question", __FILE__, __LINE__);
             return Reply::Cancel;
@@ -32,7 +31,6 @@ class ScriptedAsker : public Asker {
         return r;
     }
     std::deque<std::pair<Question, Reply>> script;
-    QStringList details;
 };
 
 // Slot 1 and slot 3 are special (First Byte FF); the others ordinary.

@@ -43,12 +43,9 @@ inline void whenModal(QObject *context, std::function<void(QWidget *)> check) {
 class EditorHarness {
   public:
     EditorHarness() {
+        // What the editor remembers goes to a scratch folder of its own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
         window->setHelpOpener([](const QUrl &) { return true; });
-    }
-    // What the editor remembers goes to a scratch folder of each window's own.
-    static QString pointSettingsAt(const QString &folder) {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
-        return folder;
     }
     ~EditorHarness() {
         // Closing must not ask anything the test did not script.
@@ -130,7 +127,7 @@ class EditorHarness {
     QByteArray file() const { return readWhole(path); }
 
     ImageFolder folder;
-    QString settings = pointSettingsAt(folder.path("settings"));
+    QString settings = folder.path("settings");
     QString path;
     ScriptedPrompter prompter;
     std::unique_ptr<mainForm> window = std::make_unique<mainForm>(&prompter);
