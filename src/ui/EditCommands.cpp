@@ -40,6 +40,8 @@ void EditCommands::paste() {
         return;
     const QString text =
         data->hasFormat(JsonType) ? QString::fromUtf8(data->data(JsonType)) : data->text();
+    if (text.isEmpty()) // nothing copied yet
+        return;
     files_.report(doc_.paste(text, c.chosen, c.field, files_.asker()), texts::NothingPasted);
 }
 

@@ -32,6 +32,7 @@ void Remember(const QString &key, const QVariant &value) {
 
 RecentFiles::RecentFiles(QMenu *menu, QWidget *window) : QObject(menu), menu_(menu) {
     connect(menu, &QMenu::aboutToShow, this, &RecentFiles::fill);
+    menu->setToolTipsVisible(true);
     window->installEventFilter(this);
 }
 
@@ -89,7 +90,6 @@ void RecentFiles::fill() {
         open->setToolTip(list[i]);
         connect(open, &QAction::triggered, this, [this, path = list[i]] { emit chosen(path); });
     }
-    menu_->setToolTipsVisible(true);
     menu_->addSeparator();
     QAction *clear = menu_->addAction(QStringLiteral("&Clear List"));
     clear->setObjectName(QStringLiteral("menuFileRecentClear"));
