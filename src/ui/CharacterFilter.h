@@ -47,9 +47,10 @@ class CharacterFilter : public QValidator {
 
   protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress || resending_)
+            return QValidator::eventFilter(watched, event);
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (event->type() != QEvent::KeyPress || resending_ || key->text().isEmpty() ||
-            !key->text().at(0).isPrint() || !IsCommandChord(*key))
+        if (key->text().isEmpty() || !key->text().at(0).isPrint() || !IsCommandChord(*key))
             return QValidator::eventFilter(watched, event);
         // The box still gets the key for its own commands (Ctrl+C and the
         // like), but without the character it would type.
