@@ -40,11 +40,12 @@ bool MainModule::ReadSpells(const QString &path, QString *reason) {
     return true;
 }
 
-bool MainModule::WriteSpells(const QString &path, QString *reason, bool replaceChanges) {
+bool MainModule::WriteSpells(const QString &path, QString *reason, bool replaceChanges,
+                             QString *warning) {
     ImageIdentity saved;
     QString why;
     const bool ok = WriteImage(path, RegionsOf(records()), replaceChanges ? nullptr : &image_,
-                               hooks, saved, why);
+                               hooks, saved, why, warning);
     // Once the file holds these tables they are what the next save compares
     // with, even when the very last step failed.
     if (saved.isValid())

@@ -44,8 +44,10 @@ class MainModule {
     // Once an image is loaded, path must still name that file, with the
     // length and tables it had when loaded or last saved; if another program
     // changed them, nothing is written unless replaceChanges says the user
-    // agreed to replace its tables.
-    bool WriteSpells(const QString &path, QString *reason = nullptr, bool replaceChanges = false);
+    // agreed to replace its tables. warning (when given) tells of a save that
+    // succeeded with something the user must hear (see WriteImage).
+    bool WriteSpells(const QString &path, QString *reason = nullptr, bool replaceChanges = false,
+                     QString *warning = nullptr);
 
     // Whether another program has changed the loaded image's tables, length
     // or file since it was loaded or last saved (see ChangedSince).

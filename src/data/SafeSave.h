@@ -23,12 +23,16 @@ struct ImageIdentity {
     bool isValid() const { return !path.isEmpty(); }
 };
 
-// Steps of a save that tests make fail. Each is called just before its step;
-// returning false fails the step with the errno the hook leaves (EIO if none).
+// Steps of a save that tests make fail, or stop dead. Each is called just
+// before its step; returning false fails the step with the errno the hook
+// leaves (EIO if none).
 struct SaveHooks {
-    std::function<bool(qint64 offset)> writeChunk; // each write into the image or its copy
-    std::function<bool()> flush;                   // each flush to disk
-    std::function<bool()> createTemporary;         // the copy beside the image
+    std::function<bool(qint64 offset)> writeChunk; // each write into the file, its copy or backup
+    std::function<bool()> flush;                   // each flush of a file to disk
+    std::function<bool()> createTemporary;         // the copy beside the file
+    std::function<bool()> journal;                 // the journal naming the backup
+    std::function<bool()> rename;                  // the copy renamed over the file
+    std::function<bool()> flushFolder;             // the folder flushed after the rename
 };
 
 // Finds the image as the kernel resolves path, checks that it is a regular file
@@ -100,8 +104,9 @@ struct InterruptedSave {
 };
 // The interrupted save of the image identity describes, if there is one.
 InterruptedSave FindInterruptedSave(const ImageIdentity &image);
-// Puts the copy back into the image (safely), then removes copy and journal.
-bool RestoreInterruptedSave(const InterruptedSave &save, const ImageIdentity &image,
-                            QString &reason);
+// Puts the copy back into the image, in place through the safe writer, then
+// removes copy and journal; image (which must still describe the file) then
+// describes it as restored.
+bool RestoreInterruptedSave(const InterruptedSave &save, ImageIdentity &image, QString &reason);
 
 } // namespace corvantis

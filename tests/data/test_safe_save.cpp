@@ -19,25 +19,42 @@ class TestSafeSave : public QObject {
   private slots:
     // An image edited, then saved after what the row names befell it.
     void save_data() {
-        QTest::addColumn<QString>("reason"); // empty: saved
-        const QString ok, gone = "The file was removed or replaced after it was opened.",
-                          changed = "The image was changed by another program since it was opened.";
-        const std::pair<QString, std::vector<const char *>> rows[] = {
-            {ok,
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QString>("text"); // the reason, or the warning of a save
+        const QString gone = "The file was removed or replaced after it was opened.",
+                      changed = "The image was changed by another program since it was opened.";
+        const std::tuple<bool, QString, std::vector<const char *>> rows[] = {
+            {true,
+             {},
              {"link to dirlink/../x.nes", "path dirlink/../x.nes", "their table byte, replaced",
-              "renamed over, replaced", "hard link", "mode 0444", "mode 6755", "mode 1600",
-              "another owner, xattr", "folder cannot be written"}},
-            {changed, {"their table byte, kept", "written during the copy"}},
-            {gone, {"renamed over, kept", "deleted"}},
-            {"The file is shorter than a Corvantis image (197616 bytes).", {"truncated"}},
-            {"Input/output error.", {"flush fails", "hard link, write fails"}},
-            {"The folder %1 cannot be written.", {"hard link, no cache folder"}}};
-        for (const auto &[reason, names] : rows)
+              "renamed over, replaced", "hard link", "mode 6755", "mode 1600",
+              "another owner, xattr", "folder cannot be written",
+              "hard link, mode 6755, capability", "sparse 32 MiB"}},
+            {true,
+             "The file was saved, but its folder could not be flushed to disk: Input/output error.",
+             {"flush of the folder fails"}},
+            {true,
+             "Another program wrote to the file while it was being saved; its version is kept at "
+             "%2.",
+             {"written before the rename"}},
+            {false,
+             changed,
+             {"their table byte, kept", "written during the copy", "renamed over, kept"}},
+            {false, gone, {"deleted"}},
+            {false, "The file is read-only.", {"mode 0444", "mode 0444, folder cannot be written"}},
+            {false, "The file is shorter than a Corvantis image (197616 bytes).", {"truncated"}},
+            {false,
+             "The file is larger than any Corvantis image (67108865 bytes).",
+             {"grown, replaced"}},
+            {false, "Input/output error.", {"flush fails", "hard link, write fails"}},
+            {false, "The folder %1 cannot be written.", {"hard link, no cache folder"}}};
+        for (const auto &[saved, text, names] : rows)
             for (const char *name : names)
-                QTest::newRow(name) << reason;
+                QTest::newRow(name) << saved << text;
     }
     void save() {
-        QFETCH(QString, reason);
+        QFETCH(bool, saved);
+        QFETCH(QString, text);
         const QString row = QTest::currentDataTag();
         ImageFolder folder;
         QVERIFY(QDir(folder.path(".")).mkpath("else/deep") && QDir(folder.path(".")).mkpath("top"));
@@ -48,15 +65,20 @@ class TestSafeSave : public QObject {
         const bool noCache = row.endsWith("no cache folder");
         qputenv("XDG_CACHE_HOME", QFile::encodeName(noCache ? image : folder.path("cache")));
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        reason.replace("%1", cache);
+        text.replace("%1", cache);
         QString open = row.startsWith("path") ? folder.path("top/lnk/../x.nes") : image;
         QVERIFY(!row.startsWith("link") ||
                 QFile::link("top/lnk/../x.nes", open = folder.path("v")));
         QVERIFY(!row.startsWith("hard link") || link(file, qPrintable(folder.path("twin"))) == 0);
-        QVERIFY(!row.startsWith("mode") || chmod(file, row.mid(5).toUInt(nullptr, 8)) == 0);
-        if (row.startsWith("another owner") &&
-            (chown(file, 1234, 5678) != 0 || setxattr(file, "user.x", "kept", 4, 0) != 0))
-            QSKIP("needs root and a file system with user attributes");
+        const int mode = row.mid(row.indexOf("mode ") + 5, 4).toInt(nullptr, 8);
+        QVERIFY(!row.contains("mode ") || chmod(file, mode) == 0);
+        const char capability[] = "\x01\0\0\x02\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\0";
+        if ((row.startsWith("another owner") &&
+             (chown(file, 1234, 5678) != 0 || setxattr(file, "user.x", "kept", 4, 0) != 0)) ||
+            (row.endsWith("capability") &&
+             setxattr(file, "security.capability", capability, 20, 0) != 0))
+            QSKIP("needs root and a file system with extended attributes");
+        QVERIFY(!row.startsWith("sparse") || QFile::resize(image, 32 << 20));
 
         MainModule m;
         QVERIFY(m.ReadSpells(open));
@@ -71,22 +93,40 @@ class TestSafeSave : public QObject {
                 (writeWhole(image + "~", theirs) && rename(qPrintable(image + "~"), file) == 0));
         QVERIFY(row != "deleted" || QFile::remove(image));
         QVERIFY(row != "truncated" || QFile::resize(image, 1000));
+        QVERIFY(!row.startsWith("grown") || QFile::resize(image, (64 << 20) + 1));
+        const QByteArray kept = theirs;
         if (row == "written during the copy")
             m.hooks.writeChunk = [&](qint64 at) { return at == 0 || writeWhole(image, theirs); };
         else
             theirs = readWhole(image);
+        if (row == "written before the rename")
+            m.hooks.rename = [&] { return writeWhole(image, kept); };
         m.hooks.flush = [&] { return row != "flush fails"; };
-        m.hooks.createTemporary = [&] { return !row.startsWith("folder") || (errno = EROFS, false); };
+        m.hooks.flushFolder = [&] { return row != "flush of the folder fails"; };
+        m.hooks.createTemporary = [&] {
+            return !row.contains("cannot be written") || (errno = EROFS, false);
+        };
         if (row.endsWith("write fails"))
             m.hooks.writeChunk = [](qint64 at) { return at != SpellTableOffset; };
+        if (row.endsWith("capability")) // as the system does for a saver without the right
+            m.hooks.writeChunk = [&](qint64 at) {
+                return at != NameTableOffset || chmod(file, 0755) == 0;
+            };
         struct stat was = {}, now = {};
         stat(file, &was);
 
-        QCOMPARE(m.ChangedOnDisk(), row.startsWith("their") || row.startsWith("renamed"));
-        QString why;
-        QCOMPARE(m.WriteSpells(m.ImagePath(), &why, row.endsWith("replaced")), reason.isEmpty());
-        QCOMPARE(why, reason);
-        if (why.isEmpty()) { // all of the store's tables, the rest as the save found it
+        QCOMPARE(m.ChangedOnDisk(),
+                 row.startsWith("their") || row.startsWith("renamed") || row.startsWith("grown"));
+        QString why, warned;
+        QCOMPARE(m.WriteSpells(m.ImagePath(), &why, row.endsWith("replaced"), &warned), saved);
+        const QStringList left = QDir(cache).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left.size(), int(row == "written before the rename"));
+        if (!left.isEmpty()) { // their version, kept
+            QCOMPARE(readWhole(QDir(cache).filePath(left[0])), kept);
+            text.replace("%2", QDir(cache).filePath(left[0]));
+        }
+        QCOMPARE(saved ? warned : why, text);
+        if (saved) { // all of the store's tables, the rest as the save found it
             theirs[SpellTableOffset + 3 * RecordSize + 1] = 0x5A;
             theirs[SpellTableOffset + 9 * RecordSize] = 0x18;
             theirs.replace(NameTableOffset + 7 * NameRecordSize, 4, "\x91\x92\xFF\xFF");
@@ -94,15 +134,19 @@ class TestSafeSave : public QObject {
         QCOMPARE(readWhole(image), theirs);
         QVERIFY(!row.startsWith("hard link") || readWhole(folder.path("twin")) == theirs);
         QCOMPARE(readWhole(folder.path("top/x.nes")), plainImage(4));
-        // No copy left behind, beside the image or in the cache.
+        // No copy left behind beside the image.
         QCOMPARE(QDir(folder.path("else")).entryList(QDir::Files | QDir::Hidden).size(),
                  int(row != "deleted"));
-        QVERIFY(QDir(cache).isEmpty(QDir::Files | QDir::Hidden));
         QCOMPARE(stat(file, &now) == 0, row != "deleted");
         QVERIFY(now.st_mode == was.st_mode && now.st_uid == was.st_uid && now.st_gid == was.st_gid);
+        QVERIFY(!row.startsWith("sparse") || now.st_blocks < 8192); // under 4 MiB on disk
         const bool inPlace = row.startsWith("hard link") || row.startsWith("folder");
         QVERIFY(!inPlace || now.st_ino == was.st_ino);
         QVERIFY(!row.startsWith("another") || getxattr(file, "user.x", nullptr, 0) == 4);
+        char got[20];
+        QVERIFY(
+            !row.endsWith("capability") ||
+            (getxattr(file, "security.capability", got, 20) == 20 && !memcmp(got, capability, 20)));
     }
 };
 
