@@ -1,18 +1,29 @@
+#include "data/FileNames.h"
 #include "data/MainModule.h"
 #include "support/ImageFixture.h"
 
 #include <QDir>
 #include <QStandardPaths>
 #include <QTest>
+#include <QThread>
 
 #include <cerrno>
+#include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
 using namespace corvantis;
 using namespace corvantis::test;
+
+namespace {
+
+const QString Changed = "The image was changed by another program since it was opened.";
+
+} // namespace
 
 class TestSafeSave : public QObject {
     Q_OBJECT
@@ -147,6 +158,107 @@ class TestSafeSave : public QObject {
         QVERIFY(
             !row.endsWith("capability") ||
             (getxattr(file, "security.capability", got, 20) == 20 && !memcmp(got, capability, 20)));
+    }
+
+    // A save stopped dead at each step (a child process that ends inside the
+    // hook): the image is as it was, or the journal offers the copy made
+    // before it; the next save leaves nothing behind.
+    void killed_data() {
+        QTest::addColumn<bool>("interrupted");
+        for (const char *row : {"copy", "before the rename", "hard link, backup",
+                                "hard link, journal", "hard link, tables", "hard link, flush"})
+            QTest::newRow(row) << (QByteArray(row).endsWith("tables") ||
+                                   QByteArray(row).endsWith("flush"));
+    }
+    void killed() {
+        QFETCH(bool, interrupted);
+        const QString row = QTest::currentDataTag();
+        ImageFolder folder;
+        QVERIFY(QDir(folder.path(".")).mkdir("else"));
+        const QByteArray original = plainImage(3);
+        const QString image = folder.add("else/x.nes", original);
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path("cache")));
+        const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+        QVERIFY(!row.startsWith("hard link") ||
+                link(qPrintable(image), qPrintable(folder.path("twin"))) == 0);
+        MainModule m;
+        QVERIFY(m.ReadSpells(image));
+        m.SpellBytes(60, 1) = 0x33;
+        m.SpellNames[0] = "\x91"; // the first bytes written in place
+
+        const pid_t child = fork();
+        if (child == 0) {
+            const auto stop = [](bool now) { return now ? _exit(0), false : true; };
+            const qint64 stopAt = row.endsWith("tables")                    ? SpellTableOffset
+                                  : row == "copy" || row.endsWith("backup") ? 64 * 1024
+                                                                            : -1;
+            bool tables = false;
+            MainModule stopped = m;
+            stopped.hooks.writeChunk = [&](qint64 at) {
+                tables = tables || at == SpellTableOffset;
+                return stop(at == stopAt);
+            };
+            stopped.hooks.flush = [&] { return stop(tables && row.endsWith("flush")); };
+            stopped.hooks.journal = [&] { return stop(row.endsWith("journal")); };
+            stopped.hooks.rename = [&] { return stop(row.endsWith("rename")); };
+            stopped.WriteSpells(image);
+            _exit(1); // never stopped
+        }
+        int status = -1;
+        QVERIFY(waitpid(child, &status, 0) == child && WIFEXITED(status) && !WEXITSTATUS(status));
+
+        ImageIdentity found;
+        QString why;
+        QVERIFY(ReadImage(image, found, why));
+        const InterruptedSave left = FindInterruptedSave(found);
+        QCOMPARE(left.isValid(), interrupted);
+        QCOMPARE(readWhole(image) == original, !interrupted);
+        if (interrupted) {
+            QVERIFY2(RestoreInterruptedSave(left, found, why), qPrintable(why));
+            QCOMPARE(readWhole(image), original);
+            QCOMPARE(found.tables, TablesOf(original));
+            QVERIFY(cache.isEmpty(QDir::Files | QDir::Hidden));
+        }
+        QVERIFY2(m.WriteSpells(image, &why), qPrintable(why));
+        QCOMPARE(readWhole(image), asSaved(original, m));
+        QCOMPARE(QDir(folder.path("else")).entryList(QDir::Files | QDir::Hidden), {"x.nes"});
+        QVERIFY(cache.isEmpty(QDir::Files | QDir::Hidden));
+    }
+
+    // Two saves of one image from the same opened state by two handles, the
+    // second begun while the first is under way: one is saved, the other
+    // refused; never both "saved" with one change lost.
+    void twoSaves() {
+        for (const bool hardLink : {false, true}) {
+            ImageFolder folder;
+            const QByteArray original = plainImage(5);
+            const QString image = folder.add("x.nes", original);
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path("cache")));
+            QVERIFY(!hardLink || link(qPrintable(image), qPrintable(folder.path("twin"))) == 0);
+            MainModule first, second;
+            QVERIFY(first.ReadSpells(image) && second.ReadSpells(image));
+            first.SpellBytes(1, 2) = 1;
+            second.SpellBytes(2, 2) = 2;
+            QString why;
+            bool secondSaved = true;
+            std::thread other;
+            const auto start = [&] {
+                other = std::thread([&] { secondSaved = second.WriteSpells(image, &why); });
+                QThread::msleep(100);
+                return true;
+            };
+            if (hardLink)
+                first.hooks.writeChunk = [&](qint64 at) {
+                    return at != NameTableOffset || start();
+                };
+            else
+                first.hooks.rename = start;
+            QVERIFY(first.WriteSpells(image));
+            other.join();
+            QVERIFY(!secondSaved);
+            QCOMPARE(why, Changed);
+            QCOMPARE(readWhole(image), asSaved(original, first));
+        }
     }
 };
 
