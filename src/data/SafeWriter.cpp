@@ -3,150 +3,16 @@
 #include "data/FileNames.h"
 #include "data/SaveJournal.h"
 
-#include <QCryptographicHash>
-#include <QRandomGenerator>
-
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace corvantis::writer {
 
 using platform::Handle;
 using platform::Status;
 
-QString SystemReason(int error) {
-    if (error == ENOSPC)
-        return QStringLiteral("No space left on device.");
-    return QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
-}
-
-QString FolderReason(const QString &folder) {
-    return QStringLiteral("The folder %1 cannot be written.").arg(DisplayFileName(folder));
-}
-
-QString ShortReason() {
-    return QStringLiteral("The file is shorter than a Corvantis image (%1 bytes).")
-        .arg(MinimumImageSize);
-}
-
-QString LargeReason(qint64 size) {
-    return QStringLiteral("The file is larger than any Corvantis image (%1 bytes).").arg(size);
-}
-
-QString NotRegularReason(const QString &path) {
-    return QStringLiteral("%1 is not a regular file.").arg(DisplayFileName(path));
-}
-
-bool HookAllows(const std::function<bool()> &hook) {
-    if (!hook)
-        return true;
-    errno = 0;
-    if (hook())
-        return true;
-    if (errno == 0)
-        errno = EIO;
-    return false;
-}
-
-bool HookAllows(const std::function<bool(qint64)> &hook, qint64 offset) {
-    return HookAllows(hook ? std::function<bool()>([&] { return hook(offset); }) : nullptr);
-}
-
-bool ReadExactly(const Handle &file, qint64 offset, char *data, qint64 size) {
-    qint64 got;
-    if (!platform::ReadAt(file, offset, data, size, got))
-        return false;
-    if (got != size)
-        errno = 0; // the file ends first
-    return got == size;
-}
-
-bool HashFile(const Handle &file, QByteArray &hash, qint64 &size) {
-    QCryptographicHash digest(QCryptographicHash::Sha1);
-    QByteArray chunk(ChunkSize, '\0');
-    qint64 got = ChunkSize;
-    for (size = 0; got == ChunkSize; size += got) {
-        if (!platform::ReadAt(file, size, chunk.data(), ChunkSize, got))
-            return false;
-        digest.addData(QByteArrayView(chunk.constData(), got));
-    }
-    hash = digest.result();
-    return true;
-}
-
-bool CreateUnique(const Handle &folder, const QString &prefix, const QString &suffix,
-                  bool replacement, Handle &file, QString &name) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const quint64 random = QRandomGenerator::global()->generate64();
-        name = prefix + QString::number(random % 2821109907456ull, 36).rightJustified(8, '0') +
-               suffix; // 36^8: eight characters
-        if (platform::CreateIn(folder, name, replacement, file))
-            return true;
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
-}
-
 namespace {
 
 const QString TemporarySuffix = QStringLiteral(".corvantis");
-
-bool allZero(const char *data, qint64 size) {
-    return size == 0 || (data[0] == 0 && std::memcmp(data, data + 1, size_t(size - 1)) == 0);
-}
-
-// Writes the pieces of a content into file. A fresh file is sized first and
-// its zero pieces left as holes; an old one gets every piece, then its size.
-class Producer {
-  public:
-    Producer(const Content &content, const Handle *target, const SaveHooks &hooks)
-        : content_(content), base_(content.source == Content::Target ? target : content.file),
-          hooks_(hooks), chunk_(ChunkSize, '\0') {}
-
-    bool write(const Handle &file, qint64 size, bool fresh, QByteArray &baseHash) {
-        QCryptographicHash digest(QCryptographicHash::Sha1);
-        if (fresh && !platform::Resize(file, size))
-            return false;
-        for (qint64 offset = 0; offset < size; offset += ChunkSize) {
-            const qint64 n = std::min(ChunkSize, size - offset);
-            if (!read(offset, n))
-                return false;
-            digest.addData(QByteArrayView(chunk_.constData(), n));
-            overlay(offset, n);
-            if (!HookAllows(hooks_.writeChunk, offset))
-                return false;
-            if (!(fresh && allZero(chunk_.constData(), n)) &&
-                !platform::WriteAt(file, offset, chunk_.constData(), n))
-                return false;
-        }
-        baseHash = digest.result();
-        return fresh || platform::Resize(file, size);
-    }
-
-  private:
-    bool read(qint64 offset, qint64 n) {
-        if (base_)
-            return ReadExactly(*base_, offset, chunk_.data(), n);
-        std::memcpy(chunk_.data(), content_.bytes.constData() + offset, size_t(n));
-        return true;
-    }
-    void overlay(qint64 offset, qint64 n) {
-        for (const Region &r : content_.regions) {
-            const qint64 from = std::max(offset, r.offset);
-            const qint64 to = std::min(offset + n, r.offset + r.bytes.size());
-            if (from < to)
-                std::memcpy(chunk_.data() + (from - offset),
-                            r.bytes.constData() + (from - r.offset), size_t(to - from));
-        }
-    }
-
-    const Content &content_;
-    const Handle *base_;
-    const SaveHooks &hooks_;
-    QByteArray chunk_;
-};
 
 enum class Outcome { Done, Failed, CannotKeep, Retry };
 
@@ -224,7 +90,7 @@ class Job {
         exists_ = platform::StatusIn(folder_, name_, named);
         if (!exists_)
             return errno != ENOENT ? fail(SystemReason(errno))
-                   : rq_.create    ? Outcome::Done
+                   : rq_.create    ? checkContent()
                                    : fail(rq_.expected ? GoneReason : SystemReason(ENOENT));
         if (named.kind != Status::Regular)
             return fail(rq_.expected ? GoneReason : NotRegularReason(path));
@@ -320,8 +186,7 @@ class Job {
         } remover{folder_, tempName};
 
         QByteArray hash;
-        Producer producer(rq_.content, &target_, rq_.hooks);
-        if (!producer.write(temp, size(), true, hash))
+        if (!Produce(rq_.content, &target_, rq_.hooks, temp, size(), true, hash))
             return errno ? fail(SystemReason(errno)) : changed();
         if (rq_.content.source == Content::Target)
             targetHash_ = hash; // the file as copied
@@ -420,7 +285,7 @@ class Job {
 
     bool writeInto(const Handle &file, QByteArray &hash) {
         if (rq_.content.source != Content::Target)
-            return Producer(rq_.content, &target_, rq_.hooks).write(file, size(), false, hash);
+            return Produce(rq_.content, &target_, rq_.hooks, file, size(), false, hash);
         for (const Region &r : rq_.content.regions)
             if (!HookAllows(rq_.hooks.writeChunk, r.offset) ||
                 !platform::WriteAt(file, r.offset, r.bytes.constData(), r.bytes.size()))
@@ -439,7 +304,7 @@ class Job {
         whole.file = &copy;
         if (platform::OpenIn(backup.folder, backup.name, false, copy) &&
             platform::StatusOf(copy, st) &&
-            Producer(whole, nullptr, {}).write(file, st.size, false, hash) &&
+            Produce(whole, nullptr, {}, file, st.size, false, hash) &&
             platform::Flush(file, true) && platform::Restore(file, privileges) &&
             hash == backup.hash) {
             journal::End(backup);
@@ -461,14 +326,6 @@ class Job {
 };
 
 } // namespace
-
-bool CopyFile(const Handle &from, qint64 size, const Handle &to, const SaveHooks &hooks,
-              QByteArray &hash) {
-    Content whole;
-    whole.source = Content::File;
-    whole.file = &from;
-    return Producer(whole, nullptr, hooks).write(to, size, true, hash);
-}
 
 Result Write(const Request &request) {
     for (int attempt = 0; attempt < 5; ++attempt) {

@@ -59,6 +59,12 @@ bool HookAllows(const std::function<bool()> &hook);
 bool HookAllows(const std::function<bool(qint64)> &hook, qint64 offset);
 // Reads size bytes at offset; a file that ends first fails with errno 0.
 bool ReadExactly(const platform::Handle &file, qint64 offset, char *data, qint64 size);
+// Writes content into file, size bytes, piece by piece: a fresh (empty) file
+// is sized first and its zero pieces left as holes; an old one gets every
+// piece, then its size. target is the write's target, for Content::Target.
+// baseHash gets a digest of the bytes the content came from.
+bool Produce(const Content &content, const platform::Handle *target, const SaveHooks &hooks,
+             const platform::Handle &file, qint64 size, bool fresh, QByteArray &baseHash);
 // Copies the first size bytes of from into to, which is empty: zero pieces
 // are left as holes, so that a sparse file stays sparse. hash gets a digest of
 // what was copied.

@@ -23,6 +23,12 @@ namespace {
 
 const QString Changed = "The image was changed by another program since it was opened.";
 
+// A file by its bytes, whatever its name.
+QByteArray contents(const QByteArray &name) {
+    std::ifstream in(name.constData(), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
 } // namespace
 
 class TestSafeSave : public QObject {
@@ -258,6 +264,113 @@ class TestSafeSave : public QObject {
             QVERIFY(!secondSaved);
             QCOMPARE(why, Changed);
             QCOMPARE(readWhole(image), asSaved(original, first));
+        }
+    }
+
+    // Every other file the program writes (Save As, exports, patches) goes
+    // through the same writer: written as given, or refused and left alone.
+    void targets_data() {
+        QTest::addColumn<QString>("reason"); // empty: written
+        const std::pair<QString, std::vector<const char *>> rows[] = {
+            {{},
+             {"new", "name x\xff.json", "hard link, mode 4755, owner, xattr",
+              "mode 4755, owner, xattr", "Save As, new", "Save As, hard link"}},
+            {"The file is read-only.", {"mode 0444"}},
+            {"%1 is not a regular file.", {"fifo", "link to a fifo", "folder"}},
+            {"No such file or directory.", {"no folder/out"}}};
+        for (const auto &[reason, names] : rows)
+            for (const char *name : names)
+                QTest::newRow(name) << reason;
+    }
+    void targets() {
+        QFETCH(QString, reason);
+        const QByteArray row = QTest::currentDataTag();
+        ImageFolder folder;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path("cache")));
+        const QString out = DecodeFileName(QFile::encodeName(folder.path("")) + '/' +
+                                           (row.startsWith("name") || row.contains('/')
+                                                ? row.mid(row.indexOf(' ') + 1)
+                                                : QByteArray("out")));
+        const QByteArray file = EncodeFileName(out);
+        QString given = out;
+        if (row.contains("fifo"))
+            QVERIFY(mkfifo(file, 0644) == 0);
+        if (row == "link to a fifo")
+            QVERIFY(QFile::link(out, given = folder.path("link")));
+        reason.replace("%1", DisplayFileName(given));
+        QVERIFY(row != "folder" || QDir().mkdir(out));
+        const bool exists = row.contains("hard link") || row.startsWith("mode");
+        QVERIFY(!exists || writeWhole(out, "old"));
+        QVERIFY(!row.contains("hard link") || link(file, qPrintable(folder.path("twin"))) == 0);
+        QVERIFY(!row.contains("mode") ||
+                chmod(file, row.mid(row.indexOf("mode ") + 5, 4).toInt(nullptr, 8)) == 0);
+        if (row.contains("owner") &&
+            (chown(file, 1234, 5678) != 0 || setxattr(file, "user.x", "kept", 4, 0) != 0))
+            QSKIP("needs root and a file system with user attributes");
+        struct stat was = {}, now = {};
+        stat(file, &was);
+
+        QString why;
+        QByteArray wanted = "new bytes";
+        if (row.startsWith("Save As")) {
+            const QByteArray source = plainImage(6);
+            ImageIdentity image, saved;
+            QVERIFY(ReadImage(folder.add("source.nes", source), image, why));
+            MainModule store = storeOf(source);
+            store.SpellBytes(5, 5) = 0x77;
+            QVERIFY2(CopyImage(image, given, RegionsOf(store.records()), {}, saved, why) ==
+                         reason.isEmpty(),
+                     qPrintable(why));
+            wanted = asSaved(source, store);
+            QCOMPARE(saved.tables, TablesOf(wanted));
+        } else {
+            QCOMPARE(WriteFile(given, wanted, why), reason.isEmpty());
+        }
+        QCOMPARE(why, reason);
+        stat(file, &now);
+        QVERIFY(!S_ISREG(now.st_mode) || contents(file) == (reason.isEmpty() ? wanted : "old"));
+        QCOMPARE(now.st_mode & S_IFMT, row.contains("fifo") ? S_IFIFO
+                                       : row == "folder"    ? S_IFDIR
+                                       : row.contains('/')  ? 0
+                                                            : S_IFREG);
+        QVERIFY(!exists || (now.st_mode == was.st_mode && now.st_uid == was.st_uid));
+        QVERIFY(!row.contains("hard link") || now.st_ino == was.st_ino);
+        QVERIFY(!row.contains("hard link") ||
+                contents(QFile::encodeName(folder.path("twin"))) == wanted);
+        QVERIFY(!row.contains("xattr") || getxattr(file, "user.x", nullptr, 0) == 4);
+        QVERIFY(QDir(folder.path("cache")).isEmpty(QDir::Files | QDir::Hidden));
+        QVERIFY(!row.startsWith("name") || unlink(file) == 0); // which QTemporaryDir could not
+    }
+
+    // Reading: an image by any name; nothing over 64 MiB and nothing but a
+    // regular file (a pipe would never end). Names are bytes, kept as given.
+    void reads() {
+        ImageFolder folder;
+        const QByteArray odd = QFile::encodeName(folder.path("x")) + "\xff.nes";
+        const QString big = folder.add("big.nes", plainImage()), fifo = folder.path("fifo");
+        QVERIFY(QFile::resize(big, MaximumImageSize + 1) && mkfifo(qPrintable(fifo), 0644) == 0 &&
+                rename(qPrintable(folder.add("x.nes", plainImage())), odd) == 0);
+        ImageIdentity image;
+        QString why;
+        QVERIFY(ReadImage(DecodeFileName(odd), image, why));
+        QCOMPARE(EncodeFileName(image.path), odd);
+        QVERIFY(unlink(odd) == 0); // which QTemporaryDir could not
+        QByteArray bytes;
+        for (const QString &path : {big, fifo}) {
+            const QString reason = path == fifo ? fifo + " is not a regular file."
+                                                : "The file is larger than any Corvantis image "
+                                                  "(67108865 bytes).";
+            QVERIFY(!ReadImage(path, image, why));
+            QCOMPARE(why, reason);
+            QVERIFY(!ReadFile(path, MaximumImageSize, bytes, why));
+            QCOMPARE(why, reason);
+        }
+        // Every byte after text, between text and before it comes back as it was.
+        for (int b = 1; b < 256; ++b) {
+            const QByteArray name =
+                "a" + QByteArray(1, char(b)) + "\xc3\xa9" + char(b) + "\xf0\x9f\x98\x80" + char(b);
+            QCOMPARE(EncodeFileName(DecodeFileName(name)), name);
+            QCOMPARE(DisplayFileName(DecodeFileName(name)), QString::fromUtf8(name));
         }
     }
 };
