@@ -4,14 +4,15 @@
 // tables' offsets; its mode, its links and its folder stay as they were.
 //
 // Input: options (bit 0 a hard link, bits 1-3 the mode), the name's length
-// and bytes, two bytes of extra size, the number of edits and the edits
-// (slot, what, value), then the bytes the image is filled with, repeated.
+// and bytes, the extra size's high byte, the number of edits, its low byte,
+// the edits (slot, what, value), then the bytes the image is filled with.
 #undef NDEBUG // the checks hold in every build
 #include "data/FileNames.h"
 #include "data/MainModule.h"
 
 #include <QCoreApplication>
 
+#include <array>
 #include <cassert>
 #include <cstdint>
 #include <cstdlib>
@@ -47,28 +48,25 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    if (size < 5)
-        return 0;
-    const bool hardLink = data[0] & 1;
-    const mode_t modes[] = {0644, 0600, 0444, 04755, 0664, 02750, 0640, 0666};
-    const mode_t mode = modes[(data[0] >> 1) & 7];
-    std::size_t at = 2, length = std::min<std::size_t>(data[1] % 12 + 1, size - at);
-    std::string name(reinterpret_cast<const char *>(data + at), length);
-    for (char &c : name)
-        c = c == '/' || c == '\0' ? 'x' : c;
+    std::size_t at = 0;
+    const auto next = [&] { return at < size ? data[at++] : 0; };
+    const int options = next();
+    const mode_t mode =
+        std::array<mode_t, 8>{0644, 0600, 0444, 04755, 0664, 02750, 0640, 0666}[(options >> 1) % 8];
+    const bool hardLink = options & 1, readOnly = (mode & 0222) == 0;
+    std::string name;
+    for (int n = next() % 12 + 1; n > 0; --n) {
+        const char c = char(next());
+        name += c == '/' || c == '\0' ? 'x' : c;
+    }
     if (name == "." || name == ".." || name == "twin" || name == "cache")
         name += 'n';
-    at += length;
-    std::size_t extra = at + 2 <= size ? data[at] * 256 + data[at + 1] : 0;
-    at = std::min(at + 2, size);
-    const std::size_t edits = at < size ? std::min<std::size_t>(data[at], (size - at - 1) / 3) : 0;
-    at = std::min(at + 1, size);
-    const std::uint8_t *edit = data + at, *fill = edit + 3 * edits, *end = data + size;
-
-    // The image: the rest of the input, repeated (zeros when there is none).
-    std::string image(std::size_t(MinimumImageSize) + extra, '\0');
-    for (std::size_t i = 0; fill < end && i < image.size(); ++i)
-        image[i] = char(fill[i % std::size_t(end - fill)]);
+    const std::size_t extra = next() << 8, edits = next();
+    std::string image(std::size_t(MinimumImageSize) + extra + next(), '\0');
+    // The image: what follows the edits, repeated (zeros when nothing does).
+    const std::size_t fill = at + 3 * edits;
+    for (std::size_t i = 0; fill < size && i < image.size(); ++i)
+        image[i] = char(data[fill + i % (size - fill)]);
     const std::string path = folder + "/" + name, twin = folder + "/twin";
     std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
     assert(chmod(path.c_str(), mode) == 0 && (!hardLink || link(path.c_str(), twin.c_str()) == 0));
@@ -78,14 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MainModule m;
     QString why, warning;
     assert(m.ReadSpells(DecodeFileName(QByteArray::fromStdString(path)), &why));
-    std::string expected = image;
-    for (std::size_t e = 0; e < edits; ++e, edit += 3) {
-        const int slot = edit[0] % 64, what = edit[1] % 9;
+    for (std::size_t e = 0; e < edits; ++e) {
+        const int slot = next() % 64, what = next() % 9, value = next();
         if (what < 7)
-            m.SpellBytes(slot, what + 1) = edit[2];
+            m.SpellBytes(slot, what + 1) = quint8(value);
         else
-            m.SpellNames[std::size_t(slot)] = QByteArray(edit[1] % 5, char(edit[2]));
+            m.SpellNames[std::size_t(slot)] = QByteArray(value % 5, char(value));
     }
+    std::string expected = image;
     for (int slot = 0; slot < 64; ++slot) {
         for (int n = 1; n <= 7; ++n)
             expected[0x301F0 + 8 * slot + n - 1] = char(m.SpellBytes(slot, n));
@@ -94,7 +92,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             expected[0x2BE13 + 5 * slot + i] = i < text.size() ? text[i] : i < 4 ? '\xFF' : '\0';
     }
 
-    const bool readOnly = (mode & 0222) == 0;
     assert(m.WriteSpells(m.ImagePath(), &why, false, &warning) == !readOnly);
     assert(readOnly ? why == "The file is read-only." : why.isEmpty() && warning.isEmpty());
     assert(contents(path) == (readOnly ? image : expected));
