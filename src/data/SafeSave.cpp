@@ -1,6 +1,5 @@
 #include "data/SafeSave.h"
 
-#include "data/FileNames.h"
 #include "data/Platform.h"
 #include "data/SafeWriter.h"
 
