@@ -3,7 +3,7 @@
 
 #include "data/FileNames.h"
 
-#include <QCryptographicHash>
+#include <QHashFunctions>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -61,14 +61,35 @@ bool ReadExactly(const Handle &file, qint64 offset, char *data, qint64 size) {
     return got == size;
 }
 
+namespace {
+
+// A digest of a file, piece by piece: what tells whether another program
+// wrote to it meanwhile. Qt's own hash, many times faster than a
+// cryptographic one, is enough against accidents, the only thing to catch.
+class Digest {
+  public:
+    void addData(const char *data, qint64 size) {
+        if (size == 0)
+            return;
+        const size_t h = qHash(QByteArrayView(data, size), QHashSeed::globalSeed());
+        result_.append(reinterpret_cast<const char *>(&h), sizeof h);
+    }
+    QByteArray result() const { return result_; }
+
+  private:
+    QByteArray result_;
+};
+
+} // namespace
+
 bool HashFile(const Handle &file, QByteArray &hash, qint64 &size) {
-    QCryptographicHash digest(QCryptographicHash::Sha1);
+    Digest digest;
     QByteArray chunk(ChunkSize, '\0');
     qint64 got = ChunkSize;
     for (size = 0; got == ChunkSize; size += got) {
         if (!platform::ReadAt(file, size, chunk.data(), ChunkSize, got))
             return false;
-        digest.addData(QByteArrayView(chunk.constData(), got));
+        digest.addData(chunk.constData(), got);
     }
     hash = digest.result();
     return true;
@@ -103,14 +124,14 @@ class Producer {
           hooks_(hooks), chunk_(ChunkSize, '\0') {}
 
     bool write(const Handle &file, qint64 size, bool fresh, QByteArray &baseHash) {
-        QCryptographicHash digest(QCryptographicHash::Sha1);
+        Digest digest;
         if (fresh && !platform::Resize(file, size))
             return false;
         for (qint64 offset = 0; offset < size; offset += ChunkSize) {
             const qint64 n = std::min(ChunkSize, size - offset);
             if (!read(offset, n))
                 return false;
-            digest.addData(QByteArrayView(chunk_.constData(), n));
+            digest.addData(chunk_.constData(), n);
             overlay(offset, n);
             if (!HookAllows(hooks_.writeChunk, offset))
                 return false;
