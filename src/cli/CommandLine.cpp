@@ -1,10 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "data/NameCodec.h"
-#include "exchange/Files.h"
-#include "exchange/Patch.h"
-#include "exchange/SpellExport.h"
-#include "exchange/SpellImport.h"
+#include "document/SpellDocument.h"
 #include "fields/FieldLists.h"
 
 #include <QCoreApplication>
@@ -28,9 +25,16 @@ void print(FILE *stream, const QString &text) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+// A line on standard error, after the program's name; the carriage return
+// that joins a message's sentences in the window is a blank here.
+void warn(const QString &text) {
+    print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") +
+                      QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')) +
+                      QLatin1Char('\n'));
+}
+
 int failed(const QString &why) {
-    print(stderr,
-          QCoreApplication::applicationName() + QStringLiteral(": ") + why + QLatin1Char('\n'));
+    warn(why);
     return 1;
 }
 
@@ -44,25 +48,6 @@ int finish(int status) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout))
         return failed(QStringLiteral("cannot write to standard output"));
     return status;
-}
-
-bool load(const QString &path, QByteArray &image, MainModule &store, QString &why) {
-    const std::optional<QByteArray> bytes = ReadWholeFile(path, &why);
-    if (!bytes) {
-        why = QStringLiteral("cannot read %1: %2").arg(path, why);
-        return false;
-    }
-    if (bytes->size() < MinimumImageSize) {
-        why = QStringLiteral("%1 is too short to hold the spell tables: %2 bytes, and they need "
-                             "%3")
-                  .arg(path)
-                  .arg(bytes->size())
-                  .arg(MinimumImageSize);
-        return false;
-    }
-    store.setRecords(RecordsOf(TablesOf(*bytes)));
-    image = *bytes;
-    return true;
 }
 
 // The spells as a table with aligned columns.
@@ -94,64 +79,106 @@ QString table(const MainModule &store) {
     return out;
 }
 
-int exportSpells(const QString &file, const QString &imagePath, const MainModule &store) {
+// The command line's answers to the session's questions: it never asks.
+class VerbAsker : public Asker {
+  public:
+    VerbAsker(bool force, bool writes) : force_(force), writes_(writes) {}
+
+    Reply ask(Question question, const QString &detail) override {
+        switch (question) {
+        case Question::ChangeSpecialSlot:
+        case Question::ChangeSpecialSlots:
+            return force_ ? Reply::Yes : Reply::Cancel;
+        case Question::RestoreInterruptedSave:
+            // A verb that writes stops; one that only reads says so and goes on.
+            if (writes_)
+                return Reply::Cancel;
+            warn(QStringLiteral("the last save of this image was interrupted; the copy made "
+                                "before it is kept at %1")
+                     .arg(detail));
+            return Reply::No;
+        case Question::ReplaceOutsideChanges:
+        case Question::PatchAsBps:
+            break;
+        }
+        return Reply::No;
+    }
+
+  private:
+    bool force_, writes_;
+};
+
+int report(const Outcome &outcome) {
+    if (!outcome.warning.isEmpty())
+        warn(outcome.warning);
+    return outcome.ok() ? 0 : failed(outcome.reason);
+}
+
+int exportSpells(const SpellDocument &doc, const QString &file) {
     if (file == QLatin1String("-")) {
-        const QByteArray json = ExportJson(store);
+        const QByteArray json = ExportJson(doc.store());
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
         return finish(0);
     }
-    if (SameFile(file, imagePath))
-        return failed(QStringLiteral("%1 is the image itself; it is not overwritten").arg(file));
-    QString why;
-    if (!SaveWholeFile(file, ExportSpells(ExportFormatOf(file), store), &why))
-        return failed(QStringLiteral("cannot write %1: %2").arg(file, why));
-    return 0;
+    return report(doc.exportTo(file, *ExportFormatOf(file)));
 }
 
-int importSpells(const QString &file, const QString &imagePath, MainModule &store, bool force) {
-    const SpellImport import = ReadSpellsFile(file);
-    if (!import.ok())
-        return failed(import.error);
-    QStringList changed, special;
-    for (const SpellChange &change : import.changes) {
-        const bool record = ChangesRecord(store, change);
-        const bool name = ChangesName(store, change);
-        const QString slot =
-            QStringLiteral("%1 %2").arg(change.slot, 2).arg(SlotLabels().value(change.slot));
-        if (record && store.IsSpecial(change.slot))
-            special.append(slot.trimmed());
-        if (record || name)
-            changed.append(QStringLiteral("%1  %2").arg(
-                slot, record && name
-                          ? QStringLiteral("record and name")
-                          : (record ? QStringLiteral("record") : QStringLiteral("name"))));
-    }
-    if (!special.isEmpty() && !force)
+int importSpells(SpellDocument &doc, const QString &image, const QString &file, VerbAsker &asker,
+                 bool force) {
+    const SpellDocument::ImportPlan plan = doc.planImport(file);
+    if (!plan.error.isEmpty())
+        return failed(plan.error);
+    if (!plan.special.isEmpty() && !force) {
+        QStringList special;
+        for (int slot : plan.special)
+            special.append(QStringLiteral("%1 %2").arg(slot).arg(SlotLabels().value(slot)));
         return failed(QStringLiteral("%1 would change the record of special slots (First Byte "
                                      "FF): %2; nothing was written. Give --force to import them.")
                           .arg(file, special.join(QStringLiteral(", "))));
-    if (changed.isEmpty()) {
-        print(stdout, QStringLiteral("No spell changed; %1 was not written.\n").arg(imagePath));
+    }
+    if (plan.records.isEmpty()) {
+        print(stdout, QStringLiteral("No spell changed; %1 was not written.\n").arg(image));
         return finish(0);
     }
-    for (const SpellChange &change : import.changes)
-        ApplyChange(store, change);
-    QString reason;
-    if (!store.WriteSpells(imagePath, &reason))
-        return failed(QStringLiteral("cannot save %1: %2").arg(imagePath, reason));
+    QStringList changed;
+    for (const auto &[slot, r] : plan.records) {
+        const SpellRecord was = doc.record(slot);
+        const bool record = r.bytes != was.bytes;
+        const bool name = PaddedName(r.name) != PaddedName(was.name);
+        changed.append(QStringLiteral("%1 %2  %3")
+                           .arg(slot, 2)
+                           .arg(SlotLabels().value(slot))
+                           .arg(record && name ? QStringLiteral("record and name")
+                                               : (record ? QStringLiteral("record")
+                                                         : QStringLiteral("name"))));
+    }
+    Outcome outcome = doc.applyImport(plan, asker);
+    if (outcome.ok())
+        outcome = doc.save(asker);
+    if (!outcome.ok())
+        return report(outcome);
+    if (!outcome.warning.isEmpty())
+        warn(outcome.warning);
     print(stdout, QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
                       .arg(changed.size())
-                      .arg(imagePath, changed.join(QLatin1Char('\n'))));
-    return finish(0);
+                      .arg(image, changed.join(QLatin1Char('\n'))));
+    // The image is saved: output that went nowhere is said, but the import
+    // did not fail.
+    finish(0);
+    return 0;
 }
 
-int createPatch(const QString &original, const QString &patchPath, const QString &imagePath,
-                const QByteArray &image) {
-    QString why;
-    if (!CreatePatchFile(original, image, patchPath, &why))
-        return failed(why);
+int createPatch(const SpellDocument &doc, const QString &image, const QString &original,
+                const QString &patchPath, VerbAsker &asker) {
+    QString written;
+    const Outcome outcome =
+        doc.createPatch(original, patchPath, *PatchFormatOf(patchPath), asker, &written);
+    if (!outcome.ok())
+        return report(outcome);
+    if (!outcome.warning.isEmpty())
+        warn(outcome.warning);
     print(stdout,
-          QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(patchPath, original, imagePath));
+          QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(written, original, image));
     return finish(0);
 }
 
@@ -210,25 +237,28 @@ int RunVerb(const QCommandLineParser &parser) {
     if (parser.isSet(CreatePatch) && !PatchFormatOf(patchPath))
         return usage(parser,
                      QStringLiteral("%1: a patch file ends in .ips or .bps.").arg(patchPath));
-    if (parser.isSet(CreatePatch) &&
-        (SameFile(patchPath, imagePath) || SameFile(patchPath, parser.value(CreatePatch))))
-        return failed(
-            QStringLiteral("%1 is one of the images; it is not overwritten").arg(patchPath));
+    if (parser.isSet(Export) && parser.value(Export) != QLatin1String("-") &&
+        !ExportFormatOf(parser.value(Export)))
+        return usage(parser, QStringLiteral("%1: an export ends in .json or .csv (or is - for "
+                                            "standard output).")
+                                 .arg(parser.value(Export)));
 
-    QByteArray image;
-    MainModule store;
-    QString why;
-    if (!load(imagePath, image, store, why))
-        return failed(why);
+    // Only --import writes the image; the other verbs read its tables.
+    const bool writes = parser.isSet(Import);
+    VerbAsker asker(parser.isSet(Force), writes);
+    SpellDocument doc;
+    const Outcome opened = doc.open(imagePath, !writes, asker);
+    if (!opened.ok())
+        return failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
     if (parser.isSet(List)) {
-        print(stdout, table(store));
+        print(stdout, table(doc.store()));
         return finish(0);
     }
     if (parser.isSet(Export))
-        return exportSpells(parser.value(Export), imagePath, store);
+        return exportSpells(doc, parser.value(Export));
     if (parser.isSet(Import))
-        return importSpells(parser.value(Import), imagePath, store, parser.isSet(Force));
-    return createPatch(parser.value(CreatePatch), patchPath, imagePath, image);
+        return importSpells(doc, imagePath, parser.value(Import), asker, parser.isSet(Force));
+    return createPatch(doc, imagePath, parser.value(CreatePatch), patchPath, asker);
 }
 
 } // namespace corvantis::cli

@@ -53,7 +53,6 @@ struct SpellRecord {
 
     // Byte number n, 1..7.
     quint8 byte(int n) const { return bytes[size_t(n - 1)]; }
-    bool isSpecial() const { return bytes[0] == SpecialFirstByte; }
     bool operator==(const SpellRecord &o) const { return bytes == o.bytes && name == o.name; }
     bool operator!=(const SpellRecord &o) const { return !(*this == o); }
 };

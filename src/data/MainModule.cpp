@@ -34,10 +34,14 @@ bool MainModule::ReadSpells(const QString &path, QString *reason) {
             *reason = why;
         return false;
     }
-    // Both tables are whole: only now does the store change.
-    setRecords(RecordsOf(found.tables));
-    image_ = found;
+    Load(found);
     return true;
+}
+
+void MainModule::Load(const ImageIdentity &image) {
+    // Both tables are whole: only now does the store change.
+    setRecords(RecordsOf(image.tables));
+    image_ = image;
 }
 
 bool MainModule::WriteSpells(const QString &path, QString *reason, bool replaceChanges,

@@ -29,6 +29,7 @@ class MainModule {
     void setRecord(int slot, const SpellRecord &r);
     SpellRecords records() const;
     void setRecords(const SpellRecords &records);
+    // A slot whose First Byte is FF: changing its record is risky.
     bool IsSpecial(int slot) const { return SpellBytes(slot, 1) == SpecialFirstByte; }
 
     // Loads all 64 records and names, or nothing: on failure the store keeps
@@ -36,6 +37,8 @@ class MainModule {
     // tables are read. The image is found as the kernel resolves path, and
     // remembered (Image).
     bool ReadSpells(const QString &path, QString *reason = nullptr);
+    // Takes the tables of an image already read (ReadImage) as ReadSpells does.
+    void Load(const ImageIdentity &image);
 
     // Writes all 64 records and names into the existing image at path, so
     // that a failure leaves the file as it was (see WriteImage) and reason
@@ -44,8 +47,9 @@ class MainModule {
     // Once an image is loaded, path must still name that file, with the
     // length and tables it had when loaded or last saved; if another program
     // changed them, nothing is written unless replaceChanges says the user
-    // agreed to replace its tables. warning (when given) tells of a save that
-    // succeeded with something the user must hear (see WriteImage).
+    // agreed to replace its tables.
+    // warning (when given) says what the user must hear of a save that
+    // succeeded (see WriteImage).
     bool WriteSpells(const QString &path, QString *reason = nullptr, bool replaceChanges = false,
                      QString *warning = nullptr);
 

@@ -1,14 +1,18 @@
 #include "document/SpellDocument.h"
 
+#include "data/NameCodec.h"
+#include "document/Reasons.h"
+#include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
 
 #include <QUndoCommand>
+#include <QVariant>
 
 namespace corvantis {
 
 namespace {
 
-// Ids for merging: one per field of a slot, the name as field 0.
+// Ids for merging typed edits: one per field of a slot, the name as field 0.
 int mergeId(int slot, int field) {
     return slot * 8 + field;
 }
@@ -18,9 +22,8 @@ int mergeId(int slot, int field) {
 // One step: records of one or more slots, before and after.
 class RecordCommand : public QUndoCommand {
   public:
-    RecordCommand(SpellDocument *doc, QList<QPair<int, SpellRecord>> after, const QString &text,
-                  int id)
-        : QUndoCommand(text), doc_(doc), after_(std::move(after)), id_(id) {
+    RecordCommand(SpellDocument *doc, SlotRecords after, const QString &text, int id)
+        : QUndoCommand(text), doc_(doc), after_(std::move(after)), id_(id), run_(doc->typingRun_) {
         for (const auto &[slot, r] : after_)
             before_.append({slot, doc->record(slot)});
     }
@@ -29,23 +32,27 @@ class RecordCommand : public QUndoCommand {
     void undo() override { put(before_); }
     int id() const override { return id_; }
     bool mergeWith(const QUndoCommand *other) override {
-        // Same field of the same slot, one after the other (typing).
-        after_ = static_cast<const RecordCommand *>(other)->after_;
+        // Typing on in the same box of the same slot.
+        const auto *next = static_cast<const RecordCommand *>(other);
+        if (next->run_ != run_)
+            return false;
+        after_ = next->after_;
         return true;
     }
 
     // The slots this step changes.
-    const QList<QPair<int, SpellRecord>> &records() const { return after_; }
+    const SlotRecords &records() const { return after_; }
 
   private:
-    void put(const QList<QPair<int, SpellRecord>> &records) {
+    void put(const SlotRecords &records) {
         for (const auto &[slot, r] : records)
             doc_->apply(slot, r);
     }
 
     SpellDocument *doc_;
-    QList<QPair<int, SpellRecord>> before_, after_;
+    SlotRecords before_, after_;
     int id_;
+    int run_;
 };
 
 SpellDocument::SpellDocument(QObject *parent) : QObject(parent) {
@@ -59,47 +66,119 @@ SpellDocument::~SpellDocument() {
     blockSignals(true);
 }
 
-SpellRecord SpellDocument::record(int slot) const {
-    SpellRecord r;
-    for (int n = 1; n <= FieldCount; ++n)
-        r.bytes[n - 1] = store_.SpellBytes(slot, n);
-    r.name = store_.SpellNames[slot];
-    return r;
-}
-
 void SpellDocument::apply(int slot, const SpellRecord &r) {
-    for (int n = 1; n <= FieldCount; ++n)
-        store_.SpellBytes(slot, n) = r.bytes[n - 1];
-    store_.SpellNames[slot] = r.name;
+    store_.setRecord(slot, r);
     emit slotChanged(slot);
 }
 
-void SpellDocument::setByte(int slot, int n, quint8 value) {
-    SpellRecord r = record(slot);
-    r.bytes[n - 1] = value;
-    push({{slot, r}}, FieldCaption(n) + QStringLiteral(" of ") + SlotLabels().at(slot),
-         mergeId(slot, n));
+SpellDocument::Guard SpellDocument::guard(int slot, bool isNameChange) const {
+    if (!isNameChange && store_.IsSpecial(slot))
+        return Guard::AskSpecial;
+    return store_.ReadOnlyROM ? Guard::ReadOnly : Guard::Allowed;
 }
 
-void SpellDocument::setName(int slot, const QByteArray &name) {
+void SpellDocument::setByte(int slot, int n, quint8 value, bool typed) {
+    SpellRecord r = record(slot);
+    r.bytes[size_t(n - 1)] = value;
+    push({{slot, r}}, FieldCaption(n) + QStringLiteral(" of ") + SlotLabels().at(slot),
+         typed ? mergeId(slot, n) : -1);
+}
+
+void SpellDocument::setName(int slot, const QByteArray &name, bool typed) {
     SpellRecord r = record(slot);
     r.name = name;
-    push({{slot, r}}, QStringLiteral("Name of ") + SlotLabels().at(slot), mergeId(slot, 0));
+    push({{slot, r}}, QStringLiteral("Name of ") + SlotLabels().at(slot),
+         typed ? mergeId(slot, 0) : -1);
 }
 
-void SpellDocument::setRecords(const QList<QPair<int, SpellRecord>> &records, const QString &text) {
-    push(records, text, -1);
+Outcome SpellDocument::change(const SlotRecords &records, const QString &text, Asker &asker,
+                              QList<int> *taken) {
+    return change(
+        records, [&](int) { return text; }, asker, taken);
 }
 
-void SpellDocument::push(const QList<QPair<int, SpellRecord>> &records, const QString &text,
-                         int id) {
+Outcome SpellDocument::change(const SlotRecords &records, const std::function<QString(int)> &text,
+                              Asker &asker, QList<int> *taken) {
+    SlotRecords changing, special;
+    for (const auto &[slot, r] : records) {
+        const SpellRecord now = record(slot);
+        if (r == now)
+            continue;
+        changing.append({slot, r});
+        if (r.bytes != now.bytes && store_.IsSpecial(slot))
+            special.append({slot, r});
+    }
+    if (changing.isEmpty())
+        return Outcome::done();
+    if (store_.ReadOnlyROM)
+        return Outcome::refused(reasons::ReadOnlyImage);
+    if (!special.isEmpty()) {
+        const bool one = changing.size() == 1;
+        const Reply reply =
+            asker.ask(one ? Question::ChangeSpecialSlot : Question::ChangeSpecialSlots, {});
+        if (reply == Reply::Cancel || (one && reply != Reply::Yes))
+            return Outcome::cancelled();
+        if (reply == Reply::No)
+            for (const auto &s : special)
+                changing.removeOne(s);
+    }
+    if (!changing.isEmpty())
+        push(changing, text(int(changing.size())), -1);
+    if (taken)
+        for (const auto &c : changing)
+            taken->append(c.first);
+    return Outcome::done();
+}
+
+Outcome SpellDocument::editField(int slot, int n, const QVariant &value, Asker &asker) {
+    SpellRecord r = record(slot);
+    if (n == 0) {
+        // As the name box keeps it: the last four characters, encoded.
+        r.name = EncodeName(value.toString().right(NameLength));
+        if (r.name == record(slot).name)
+            return Outcome::done();
+        if (store_.ReadOnlyROM)
+            return Outcome::refused(reasons::ReadOnlyImage);
+        setName(slot, r.name, false);
+        return Outcome::done();
+    }
+    const int effect = DecodeField(5, r.byte(5)).index;
+    const bool typed = value.typeId() == QMetaType::QString;
+    std::optional<quint8> v =
+        typed ? EncodeField(n, value.toString(), effect) : EncodeField(n, value.toInt(), effect);
+    if (!v) {
+        if (typed)
+            return Outcome::refused(reasons::OutOfRange);
+        // "Invalid Value" over a valid byte picks the list's first item, as
+        // the window's lists do; over an invalid one it changes nothing.
+        if (!IsValidValue(n, r.byte(n), effect))
+            return Outcome::done();
+        v = EncodeField(n, 0, effect);
+    }
+    if (*v == r.byte(n))
+        return Outcome::done();
+    switch (guard(slot, false)) {
+    case Guard::ReadOnly:
+        return Outcome::refused(reasons::ReadOnlyImage);
+    case Guard::AskSpecial:
+        if (asker.ask(Question::ChangeSpecialSlot, {}) != Reply::Yes)
+            return Outcome::cancelled();
+        break;
+    case Guard::Allowed:
+        break;
+    }
+    setByte(slot, n, *v);
+    return Outcome::done();
+}
+
+void SpellDocument::push(const SlotRecords &records, const QString &text, int id) {
     // A step that makes the clean state unreachable (it was undone, and this
     // step replaces the steps after here) leaves here as the point to compare
     // with, together with what differs from the file at this point.
     const int clean = stack_.cleanIndex(), here = stack_.index();
     if (clean > here || (clean < 0 && lostAt_ > here)) {
         for (int slot = 0; slot < SlotCount; ++slot)
-            lostClean_[slot] = store_.SpellChanged[slot];
+            lostClean_[size_t(slot)] = store_.SpellChanged[size_t(slot)];
         lostAt_ = here;
     }
     stack_.push(new RecordCommand(this, records, text, id));
@@ -112,30 +191,20 @@ void SpellDocument::updateMarks() {
     for (int i = std::min(base, here); i < std::max(base, here); ++i)
         for (const auto &[slot, r] :
              static_cast<const RecordCommand *>(stack_.command(i))->records())
-            changed[slot] = true;
+            changed[size_t(slot)] = true;
     bool any = store_.FileChanged != !stack_.isClean();
     store_.FileChanged = !stack_.isClean();
     for (int slot = 0; slot < SlotCount; ++slot) {
-        any = any || store_.SpellChanged[slot] != changed[slot];
-        store_.SpellChanged[slot] = changed[slot];
+        any = any || store_.SpellChanged[size_t(slot)] != changed[size_t(slot)];
+        store_.SpellChanged[size_t(slot)] = changed[size_t(slot)];
     }
     if (any)
         emit marksChanged();
 }
 
-void SpellDocument::loaded() {
-    stack_.clear();
-    lostClean_.reset();
-    lostAt_ = 0;
+void SpellDocument::cleanHere() {
     for (int slot = 0; slot < SlotCount; ++slot)
-        saved_[slot] = record(slot);
-    updateMarks();
-    emit reloaded();
-}
-
-void SpellDocument::saved() {
-    for (int slot = 0; slot < SlotCount; ++slot)
-        saved_[slot] = record(slot);
+        saved_[size_t(slot)] = record(slot);
     lostClean_.reset();
     lostAt_ = 0;
     stack_.setClean();

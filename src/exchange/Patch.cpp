@@ -1,7 +1,5 @@
 #include "exchange/Patch.h"
 
-#include "exchange/Files.h"
-
 #include <QFileInfo>
 
 #include <zlib.h>
@@ -319,26 +317,6 @@ std::optional<QByteArray> MakePatch(PatchFormat format, const QByteArray &origin
     if (format == PatchFormat::Ips)
         return MakeIpsPatch(original, target, why);
     return MakeBpsPatch(original, target);
-}
-
-bool CreatePatchFile(const QString &originalPath, const QByteArray &target,
-                     const QString &patchPath, QString *why) {
-    QString reason;
-    const std::optional<PatchFormat> format = PatchFormatOf(patchPath);
-    std::optional<QByteArray> original, patch;
-    if (!format)
-        reason = QStringLiteral("%1: a patch file ends in .ips or .bps").arg(patchPath);
-    else if (!(original = ReadWholeFile(originalPath, &reason)))
-        reason = QStringLiteral("cannot read %1: %2").arg(originalPath, reason);
-    else if (!(patch = MakePatch(*format, *original, target, &reason)))
-        ;
-    else if (!SaveWholeFile(patchPath, *patch, &reason))
-        reason = QStringLiteral("cannot write %1: %2").arg(patchPath, reason);
-    else
-        return true;
-    if (why)
-        *why = reason;
-    return false;
 }
 
 } // namespace corvantis

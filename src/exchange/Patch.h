@@ -35,11 +35,4 @@ QByteArray MakeBpsPatch(const QByteArray &source, const QByteArray &target);
 std::optional<QByteArray> MakePatch(PatchFormat format, const QByteArray &original,
                                     const QByteArray &target, QString *why = nullptr);
 
-// Reads the original image at originalPath, makes the patch from it to target
-// in the format that patchPath's extension names, and saves it there through
-// a temporary file. On failure why (if given) says what went wrong, naming the
-// file concerned.
-bool CreatePatchFile(const QString &originalPath, const QByteArray &target,
-                     const QString &patchPath, QString *why = nullptr);
-
 } // namespace corvantis

@@ -1,7 +1,7 @@
 #include "exchange/SpellExport.h"
 
-#include "data/NameCodec.h"
 #include "data/ImageLayout.h"
+#include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
 
@@ -114,10 +114,13 @@ QByteArray ExportCsv(const MainModule &store) {
     return out;
 }
 
-ExportFormat ExportFormatOf(const QString &path) {
-    return QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
-               ? ExportFormat::Csv
-               : ExportFormat::Json;
+std::optional<ExportFormat> ExportFormatOf(const QString &path) {
+    const QString suffix = QFileInfo(path).suffix();
+    if (suffix.compare(QLatin1String("json"), Qt::CaseInsensitive) == 0)
+        return ExportFormat::Json;
+    if (suffix.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
+        return ExportFormat::Csv;
+    return std::nullopt;
 }
 
 QByteArray ExportSpells(ExportFormat format, const MainModule &store) {

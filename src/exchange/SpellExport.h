@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace corvantis {
 
 // The name and version of the spell export; the import reads this version and
@@ -38,8 +40,9 @@ QByteArray ExportJson(const MainModule &store);
 QByteArray ExportCsv(const MainModule &store);
 
 enum class ExportFormat { Json, Csv };
-// CSV for a .csv file (in either case), JSON for any other.
-ExportFormat ExportFormatOf(const QString &path);
+// JSON for a .json file, CSV for a .csv one (in either case); nullopt for
+// any other.
+std::optional<ExportFormat> ExportFormatOf(const QString &path);
 QByteArray ExportSpells(ExportFormat format, const MainModule &store);
 
 } // namespace corvantis

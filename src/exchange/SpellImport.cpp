@@ -1,8 +1,7 @@
 #include "exchange/SpellImport.h"
 
-#include "data/NameCodec.h"
-#include "exchange/Files.h"
 #include "data/ImageLayout.h"
+#include "data/NameCodec.h"
 #include "exchange/SpellExport.h"
 
 #include <QFileInfo>
@@ -161,17 +160,6 @@ SpellImport ParseSpellsJson(const QByteArray &json, const QString &fileName) {
         result.error = fileName + QStringLiteral(": ") + problem;
     }
     return result;
-}
-
-SpellImport ReadSpellsFile(const QString &path) {
-    QString why;
-    const std::optional<QByteArray> json = ReadWholeFile(path, &why);
-    if (!json) {
-        SpellImport result;
-        result.error = QStringLiteral("%1: cannot read it: %2").arg(path, why);
-        return result;
-    }
-    return ParseSpellsJson(*json, path);
 }
 
 bool ChangesRecord(const MainModule &store, const SpellChange &change) {

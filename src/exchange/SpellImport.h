@@ -38,10 +38,6 @@ struct SpellImport {
 // goes into the message.
 SpellImport ParseSpellsJson(const QByteArray &json, const QString &fileName);
 
-// Reads and parses the file at path; a file that cannot be read is the
-// problem then.
-SpellImport ReadSpellsFile(const QString &path);
-
 // Whether the change would alter the slot's record bytes, or its name as the
 // file will hold it.
 bool ChangesRecord(const MainModule &store, const SpellChange &change);

@@ -197,8 +197,8 @@ Qt::ItemFlags SpellTableModel::flags(const QModelIndex &index) const {
 bool SpellTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
     if (role != Qt::EditRole || byteNumber(index.column()) < 0)
         return false;
-    // The document changes (or not) through the main window; the row then
-    // follows the document.
+    // The document changes (or not) through the session's guard; the row
+    // then follows the document.
     emit cellEdited(index.row(), byteNumber(index.column()), value);
     return false;
 }

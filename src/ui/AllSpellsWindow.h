@@ -14,7 +14,7 @@ namespace corvantis {
 
 // The 64 spells as rows, each cell what the main window's field shows for
 // that slot. It only reads the document; a cell's edit is handed on as
-// cellEdited so that it meets the main window's handlers and guard.
+// cellEdited, for the session to take through its guard.
 class SpellTableModel : public QAbstractTableModel {
     Q_OBJECT
 

@@ -1,9 +1,13 @@
 #include "ui/HelpPage.h"
 
+#include "ui/FormScale.h"
+#include "ui/Texts.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QTextBrowser>
 
 #ifndef CORVANTIS_DATA_DIR
 #error "CORVANTIS_DATA_DIR must name the installed data folder (see resources/CMakeLists.txt)"
@@ -37,6 +41,27 @@ const char BuiltInHelpPage[] = "qrc:/help/CorvantisSpellEdit.html";
 
 HelpOpener DefaultHelpOpener() {
     return [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+}
+
+void ShowHelp(QWidget *parent, const HelpOpener &opener, QTextBrowser *&window) {
+    const QString page = FindHelpPage();
+    const QUrl url =
+        page.isEmpty() ? QUrl(QString::fromLatin1(BuiltInHelpPage)) : QUrl::fromLocalFile(page);
+    if (!page.isEmpty() && opener && opener(url))
+        return;
+    // The desktop cannot show the page: the program's own window does.
+    if (!window) {
+        window = new QTextBrowser(parent);
+        window->setObjectName(QStringLiteral("helpWindow"));
+        window->setWindowFlag(Qt::Window);
+        window->setWindowTitle(texts::HelpTitle);
+        window->setOpenExternalLinks(true);
+        window->resize(QSize(640, 560) * FormScale());
+    }
+    window->setSource(url);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }
 
 } // namespace corvantis

@@ -5,6 +5,9 @@
 
 #include <functional>
 
+class QTextBrowser;
+class QWidget;
+
 namespace corvantis {
 
 // The file name of the help page.
@@ -32,5 +35,10 @@ HelpOpener DefaultHelpOpener();
 // The copy of the page built into the program, for when no installed page
 // is found.
 extern const char BuiltInHelpPage[]; // "qrc:/help/CorvantisSpellEdit.html"
+
+// Shows the help page: through opener where the desktop can show it, else
+// in the program's own help window (made once, a child of parent, kept in
+// window).
+void ShowHelp(QWidget *parent, const HelpOpener &opener, QTextBrowser *&window);
 
 } // namespace corvantis

@@ -73,8 +73,11 @@ Prompter::Answer DialogPrompter::askWithDetail(QWidget *parent, const QString &t
         box.addButton(QMessageBox::Cancel);
         break;
     case Buttons::YesNo:
+    case Buttons::YesNoCancel:
         first = box.addButton(QMessageBox::Yes);
         box.addButton(QMessageBox::No);
+        if (buttons == Buttons::YesNoCancel)
+            box.addButton(QMessageBox::Cancel);
         break;
     }
     box.setDefaultButton(first);
@@ -90,6 +93,40 @@ Prompter::Answer DialogPrompter::askWithDetail(QWidget *parent, const QString &t
         // Escape or the close button: the safe answer of the set.
         return buttons == Buttons::YesNo ? Answer::No
                                          : (buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel);
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    }
+}
+
+Reply PromptAsker::ask(Question question, const QString &detail) {
+    using Buttons = Prompter::Buttons;
+    using Icon = Prompter::Icon;
+    Prompter::Answer answer = Prompter::Answer::No;
+    switch (question) {
+    case Question::ReplaceOutsideChanges:
+        answer = prompter_.ask(parent_, texts::ChangedByOther, Buttons::YesNo, Icon::Warning);
+        break;
+    case Question::ChangeSpecialSlot:
+        answer = prompter_.ask(parent_, texts::SpecialSlot, Buttons::YesNo, Icon::Warning);
+        break;
+    case Question::ChangeSpecialSlots:
+        answer = prompter_.ask(parent_, texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning);
+        break;
+    case Question::RestoreInterruptedSave:
+        answer = prompter_.askWithDetail(parent_, texts::InterruptedSave, detail, Buttons::YesNo,
+                                         Icon::Warning);
+        break;
+    case Question::PatchAsBps:
+        answer = prompter_.ask(parent_, texts::IpsTooLarge, Buttons::YesNo, Icon::Warning);
+        break;
+    }
+    switch (answer) {
+    case Prompter::Answer::Yes:
+        return Reply::Yes;
+    case Prompter::Answer::No:
+        return Reply::No;
+    default:
+        return Reply::Cancel;
     }
 }
 

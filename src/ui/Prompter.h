@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/Outcome.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ namespace corvantis {
 // them from a script.
 class Prompter {
   public:
-    enum class Buttons { Ok, OkCancel, YesNo };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
     enum class Icon { Information, Question, Warning, Critical };
     enum class Answer { Ok, Cancel, Yes, No };
 
@@ -62,6 +64,17 @@ class DialogPrompter : public Prompter {
     std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) override;
     std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
                                          const QStringList &filters, bool forWriting) override;
+};
+
+// The session's questions put to the user through a prompter, over parent.
+class PromptAsker : public Asker {
+  public:
+    PromptAsker(Prompter &prompter, QWidget *parent) : prompter_(prompter), parent_(parent) {}
+    Reply ask(Question question, const QString &detail) override;
+
+  private:
+    Prompter &prompter_;
+    QWidget *parent_;
 };
 
 } // namespace corvantis

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/Reasons.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -28,8 +30,13 @@ inline const QString ErrorReading = QStringLiteral("Error reading file.");
 inline const QString ErrorWriting = QStringLiteral("Error writing file.");
 inline const QString SpecialSlot = QStringLiteral(
     "Changing this spell has unpredictable results.\rAre you sure you want to change it?");
-inline const QString ReadOnlyImage =
-    QStringLiteral("This ROM is read-only.\rIt cannot be changed.");
+inline const QString SpecialSlots = QStringLiteral(
+    "Some of these spells are special (First Byte FF).\rDo you want to change them too?");
+inline const QString InterruptedSave =
+    QStringLiteral("The last save of this image was interrupted.\r"
+                   "Do you want to put back the copy made before it?");
+inline const QString SavedWithWarning = QStringLiteral("The file was saved.");
+inline const QString &ReadOnlyImage = reasons::ReadOnlyImage;
 inline const QString PatchOriginalTitle = QStringLiteral("Create Patch: the Unmodified Image");
 inline const QString PatchFileTitle = QStringLiteral("Create Patch: Save the Patch As");
 inline const QStringList PatchFilters{QStringLiteral("BPS patch (*.bps)"),
@@ -39,12 +46,11 @@ inline const QStringList ExportFilters{QStringLiteral("JSON (*.json)"),
                                        QStringLiteral("CSV (*.csv)")};
 inline const QString ImportTitle = QStringLiteral("Import Spells");
 inline const QStringList ImportFilters{QStringLiteral("JSON (*.json)")};
-inline const QString ImportStep = QStringLiteral("Import Spells");
 inline const QString IpsTooLarge =
     QStringLiteral("An IPS patch cannot reach past 16 MiB, and this image is larger.\r"
                    "Do you want to create a BPS patch instead?");
 inline const QString ReadOnlyTip = QStringLiteral("Opened read-only: edits and Save are refused");
 inline const QString HelpTitle = QStringLiteral("Corvantis Spell Editor Help");
-inline const QString OutOfRange = QStringLiteral("Values must be in the range of 0 to 255.");
+inline const QString &OutOfRange = reasons::OutOfRange;
 
 } // namespace corvantis::texts

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "data/MainModule.h"
 #include "document/SpellDocument.h"
 #include "ui/HelpPage.h"
 #include "ui/Prompter.h"
@@ -12,9 +11,8 @@
 #include <memory>
 
 class QComboBox;
-class aboutForm;
-
 class QTextBrowser;
+class aboutForm;
 
 namespace Ui {
 class mainForm;
@@ -22,8 +20,9 @@ class mainForm;
 
 namespace corvantis {
 
-// The editor's one working window: the file commands, the display of the
-// selected slot and the edit handlers of its name and record fields.
+// The editor's one working window: a face of the session (SpellDocument).
+// Its file commands ask, call the session and report; it shows the selected
+// slot and runs the edit handlers of its name and record fields.
 //
 // Handlers run for the user's edits and for the window's own changes of the
 // controls alike (Qt emits synchronously for both). Each compares what its
@@ -45,10 +44,9 @@ class mainForm : public QMainWindow {
     void fill_cbs();
 
     // Stores what was typed into a field but not yet applied, as Enter
-    // would; every command that looks at the change marks calls this first.
+    // would; every command calls this first.
     void applyPendingText();
 
-    MainModule &store() { return doc_.module(); }
     const MainModule &store() const { return doc_.store(); }
     SpellDocument &document() { return doc_; }
 
@@ -63,8 +61,6 @@ class mainForm : public QMainWindow {
     void menuFileSave_Click();
     void menuFileExit_Click();
     void menuFileImport_Click();
-    void menuFileExport_Click();
-    void menuFileCreatePatch_Click();
     void menuHelpContents_Click();
     void menuHelpAbout_Click();
     void menuEditUndo_Click();
@@ -87,17 +83,14 @@ class mainForm : public QMainWindow {
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
 
   private:
     // The selected slot, or -1 before any has been selected.
     int slot() const;
 
-    bool openImage(const QString &path, bool readOnly);
-    // Open with a file already chosen: the unsaved-changes question first.
-    void openChosen(const QString &path, bool readOnly);
+    // After an Open: the path, its read-only mark, slot 0 shown afresh.
+    void showImage();
+
     void ShowSpell();
     void ShowRawData();
     void SetupEffectivenessField();
@@ -105,24 +98,27 @@ class mainForm : public QMainWindow {
     void ShowChangeMarks();
     // Runs a step the window itself makes: the document's notice of it is
     // not an undo or redo to follow.
-    template <typename F> void ownEdit(F &&edit) {
+    template <typename F> auto ownEdit(F &&edit) {
         const bool outer = !inOwnEdit_;
         inOwnEdit_ = true;
-        edit();
-        inOwnEdit_ = !outer;
+        struct Restore {
+            bool &flag;
+            bool outer;
+            ~Restore() { flag = !outer; }
+        } restore{inOwnEdit_, outer};
+        return edit();
     }
     void followDocument(int slot);
     void editFromTable(int slot, int n, const QVariant &value);
     void listFieldClicked(int byteNumber, QComboBox *box);
     void txtName_KeyPress(char16_t &keyCode);
     Prompter::Answer ask(const QString &text, Prompter::Buttons buttons, Prompter::Icon icon);
-    // A failed file command: its message (OK, critical) with the reason under it.
-    void reportFailure(const QString &text, const QString &reason);
 
     std::unique_ptr<Ui::mainForm> ui;
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter *prompter_;
     SpellDocument doc_;
+    class FileCommands *files_;
     class AllSpellsWindow *allSpells_ = nullptr;
     ::aboutForm *about_ = nullptr;
     HelpOpener helpOpener_;

@@ -32,6 +32,6 @@ expect 0 '^Wrote p.bps, a patch from orig.nes to demo.nes.$' '' --create-patch o
 expect 0 '^Wrote p.ips' '' --create-patch orig.nes --output p.ips demo.nes
 [[ $(head -c5 p.ips) == PATCH && $(head -c4 p.bps) == BPS1 && $(wc -l <spells.csv) == 65 ]] ||
     fail "a file in the wrong format"
-expect 1 '^$' 'cannot read no.nes: no such file' --list no.nes
+expect 1 '^$' 'cannot read no.nes: No such file' --list no.nes
 expect 2 '^$' 'one image.*Usage:' --list demo.nes orig.nes
 expect 2 '^$' 'p.txt: a patch file ends in .ips or .bps.*Usage:' --create-patch orig.nes --output p.txt demo.nes

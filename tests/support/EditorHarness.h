@@ -53,7 +53,7 @@ class EditorHarness {
     }
     ~EditorHarness() {
         // Closing must not ask anything the test did not script.
-        window->store().FileChanged = false;
+        window->document().undoStack()->setClean();
         window->close();
     }
 

@@ -3,6 +3,7 @@
 #include "ui/Texts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QTableView>
 #include <QTest>
 
@@ -96,32 +97,44 @@ class TestHistory : public QObject {
         table->view()->setCurrentIndex(m->index(1, 1));
         QTest::keyClick(table->view(), Qt::Key_Return);
         QCOMPARE(h.combo("cbSpellName")->currentText(), "MUTE");
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
 
-        // A cell edit is a window edit: refused on a read-only image.
-        h.window->document().module().ReadOnlyROM = true;
-        h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
-        m->setData(m->index(0, 5), 2, Qt::EditRole); // AMUT's Elemental := Water
-        QVERIFY(h.prompter.done());
-        QCOMPARE(row(0).section('|', 5, 5), "No Elemental");
-        h.window->document().module().ReadOnlyROM = false;
-        m->setData(m->index(0, 5), 2, Qt::EditRole);
+        // A cell is edited in the control of its field, through the session's
+        // guard: a pick, a typed number, a name; each a step of its own.
+        table->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), table);
+        const auto edit = [&](int row, int column, auto &&enter) {
+            table->view()->setFocus();
+            table->view()->setCurrentIndex(m->index(row, column));
+            QTest::keyClick(table->view(), Qt::Key_F2);
+            QWidget *editor = QApplication::focusWidget();
+            QVERIFY(editor && editor != table->view());
+            enter(editor);
+            QTest::keyClick(editor, Qt::Key_Return);
+            QCoreApplication::processEvents(); // the view commits and closes the editor queued
+        };
+        edit(0, 5, [](QWidget *box) { // AMUT's Elemental, two down
+            QTest::keyClick(box, Qt::Key_Down);
+            QTest::keyClick(box, Qt::Key_Down);
+        });
         QCOMPARE(row(0).section('|', 5, 5), h.combo("cbByte3")->itemText(2));
         QCOMPARE(h.combo("cbSpellName")->currentText(), "AMUT");
         QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Elemental of AMUT");
+        edit(0, 4, [](QWidget *box) { QTest::keyClicks(box, "9"); }); // Effectiveness 09
+        edit(0, 2, [](QWidget *box) { QTest::keyClicks(box, "FI@RE"); });
+        QCOMPARE(row(0).section('|', 2, 4), "FIRE|18 Damaging|9");
+        QCOMPARE(h.edit("txtName")->text(), "FIRE");
+        QCOMPARE(h.rawLine(), "18 09 02 01 01 B0 20 ");
 
         // Revert puts back the loaded record and name as one step, through the
-        // guard: asked on a special slot, refused on a read-only image.
-        for (int slot : {0, 1, 2}) { // ordinary, special, read-only
-            const bool reverted = slot < 2;
+        // guard: asked on a special slot.
+        for (int slot : {0, 1}) {
+            const bool reverted = true;
             h.select(slot);
             for (int i = 0; i < 2 * (slot == 1); ++i) // for the pick, then for Revert
                 h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
             h.pick("cbByte4", "Self");
             h.type("txtName", "Z");
-            h.window->document().module().ReadOnlyROM = !reverted;
-            if (!reverted)
-                h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning,
-                                  Answer::Ok);
             h.trigger("menuEditRevert");
             QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
             QCOMPARE(h.rawLine().mid(9, 2), reverted ? "01" : "04");

@@ -108,7 +108,9 @@ class TestWindow : public QObject {
     // replaces them all, slot 0 shown afresh, read-only as ticked.
     void open() {
         EditorHarness h;
-        h.startPicking(plainImage(), true);
+        QByteArray first = plainImage();
+        setRecord(first, 5, {0xFF, 0, 0, 1, 1, 176, 32});
+        h.startPicking(first, true);
         QCOMPARE(h.prompter.openFolder, QDir::currentPath());
         QVERIFY(h.shown("lblReadOnly"));
         QVERIFY(h.label("lblFilenameData")->toolTip().endsWith(texts::ReadOnlyTip));
@@ -121,7 +123,13 @@ class TestWindow : public QObject {
         QVERIFY(!drop(h.window.get(), {QUrl::fromLocalFile(h.folder.path("."))}));
         QCOMPARE(h.label("lblFilenameData")->text(), QFileInfo(h.path).canonicalFilePath());
 
-        h.window->store().FileChanged = true;
+        // Only a special slot's edit, asked about, changes a read-only image;
+        // it is still never saved.
+        h.select(5);
+        h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        h.pick("cbByte3", "Ice");
+        h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
+        h.trigger("menuFileSave");
         h.prompter.expect(texts::UnsavedOpen, Buttons::YesNo, Icon::Warning, Answer::Yes);
         QVERIFY(drop(h.edit("txtName"), {url}, other));
         h.path = QFileInfo(other).canonicalFilePath();
@@ -175,20 +183,15 @@ class TestWindow : public QObject {
         h.pick("cbByte4", "Self");
         QByteArray theirs = image;
         theirs[SpellTableOffset + 5 * RecordSize] = 0x42;
-        for (const QString step : {"No", "read-only", "theirs, No", "theirs, Yes", "failed"}) {
-            h.window->document().module().ReadOnlyROM = step == "read-only";
+        for (const QString step : {"No", "theirs, No", "theirs, Yes", "failed"}) {
             if (step == "theirs, No")
                 QVERIFY(writeWhole(h.path, theirs));
             if (step == "failed") {
                 h.pick("cbByte3", "Ice");
                 QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
             }
-            if (step == "read-only")
-                h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning,
-                                  Answer::Ok);
-            else
-                h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
-                                  step == "No" ? Answer::No : Answer::Yes);
+            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
+                              step == "No" ? Answer::No : Answer::Yes);
             if (step.startsWith("theirs"))
                 h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning,
                                   step.endsWith("Yes") ? Answer::Yes : Answer::No);
@@ -244,10 +247,11 @@ class TestWindow : public QObject {
         g.prompter.expect(bad + ": spells[0].slot: 64 is not a slot from 0 to 63", Buttons::Ok,
                           Icon::Critical, Answer::Ok);
         g.trigger("menuFileImport");
-        g.window->document().module().ReadOnlyROM = false;
-        for (Answer a : {Answer::No, Answer::Yes}) {
+        g.prompter.expectOpen(g.path, false);
+        g.trigger("menuFileOpen");
+        for (Answer a : {Answer::Cancel, Answer::Yes}) {
             g.prompter.files.push_back({json + ".json", 0});
-            g.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, a);
+            g.prompter.expect(texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning, a);
             g.trigger("menuFileImport");
             QCOMPARE(g.window->store().FileChanged, a == Answer::Yes);
         }
@@ -256,7 +260,8 @@ class TestWindow : public QObject {
         for (int slot = 0; slot < SlotCount; ++slot)
             for (int n = 1; n <= FieldCount; ++n)
                 QCOMPARE(g.window->store().SpellBytes(slot, n), edited.SpellBytes(slot, n));
-        QCOMPARE(g.find<QAction>("menuEditUndo")->text(), "&Undo Import Spells");
+        QCOMPARE(g.find<QAction>("menuEditUndo")->text(),
+                 "&Undo Import of 2 spells from spells.json");
         g.trigger("menuEditUndo");
         QVERIFY(!g.window->store().FileChanged);
     }
@@ -420,7 +425,8 @@ class TestWindow : public QObject {
         } rows[] = {{Buttons::Ok, Icon::Critical, QMessageBox::NoButton, Answer::Ok},
                     {Buttons::OkCancel, Icon::Warning, QMessageBox::Cancel, Answer::Cancel},
                     {Buttons::YesNo, Icon::Question, QMessageBox::NoButton, Answer::Yes},
-                    {Buttons::YesNo, Icon::Information, QMessageBox::No, Answer::No}};
+                    {Buttons::YesNo, Icon::Information, QMessageBox::No, Answer::No},
+                    {Buttons::YesNoCancel, Icon::Warning, QMessageBox::Cancel, Answer::Cancel}};
         for (const auto &r : rows) {
             whenModal(&owner, [&](QWidget *modal) {
                 auto *box = qobject_cast<QMessageBox *>(modal);
@@ -430,9 +436,10 @@ class TestWindow : public QObject {
                 QCOMPARE(box->informativeText(),
                          r.buttons == Buttons::Ok ? "Input/output error." : "");
                 QCOMPARE(box->icon(), icons[int(r.icon)]);
-                const auto first = r.buttons == Buttons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
-                QCOMPARE(box->defaultButton(), box->button(first));
-                QCOMPARE(box->buttons().size(), r.buttons == Buttons::Ok ? 1 : 2);
+                const bool yes = r.buttons == Buttons::YesNo || r.buttons == Buttons::YesNoCancel;
+                QCOMPARE(box->defaultButton(),
+                         box->button(yes ? QMessageBox::Yes : QMessageBox::Ok));
+                QCOMPARE(box->buttons().size(), (QList{1, 2, 2, 3}).at(int(r.buttons)));
                 if (r.press != QMessageBox::NoButton)
                     box->button(r.press)->click();
                 else

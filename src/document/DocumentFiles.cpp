@@ -1,0 +1,170 @@
+// The session's file commands: open, save, import, export, patch.
+#include "document/Reasons.h"
+#include "document/SpellDocument.h"
+#include "exchange/SpellImport.h"
+
+#include <QFileInfo>
+
+namespace corvantis {
+
+namespace {
+
+// A spell file or a patch's original is read whole; none comes near this.
+constexpr qint64 InputLimit = MaximumImageSize;
+
+QString named(const QString &path, const QString &why) {
+    return QStringLiteral("%1: %2").arg(path, why);
+}
+
+} // namespace
+
+Outcome SpellDocument::open(const QString &path, bool readOnly, Asker &asker) {
+    ImageIdentity found;
+    QString why;
+    if (!ReadImage(path, found, why))
+        return Outcome::failed(why);
+    const InterruptedSave interrupted = FindInterruptedSave(found);
+    if (interrupted.isValid()) {
+        switch (asker.ask(Question::RestoreInterruptedSave, interrupted.backup)) {
+        case Reply::Yes:
+            if (!RestoreInterruptedSave(interrupted, found, why) ||
+                !ReadImage(found.path, found, why))
+                return Outcome::failed(why);
+            break;
+        case Reply::No: // opened as it is; the copy and its journal stay
+            break;
+        case Reply::Cancel:
+            return {Outcome::Cancelled,
+                    QStringLiteral("The last save of %1 was interrupted; the copy made before "
+                                   "it is kept at %2.")
+                        .arg(found.path, interrupted.backup),
+                    {}};
+        }
+    }
+    store_.Load(found);
+    store_.ReadOnlyROM = readOnly;
+    stack_.clear();
+    cleanHere();
+    emit reloaded();
+    return Outcome::done();
+}
+
+Outcome SpellDocument::save(Asker &asker) {
+    if (!isOpen())
+        return Outcome::refused(reasons::NoImage);
+    // The user asked for this image not to be changed: saving would change it.
+    if (store_.ReadOnlyROM)
+        return Outcome::refused(reasons::ReadOnlyImage);
+    // Another program's change is replaced only when the user says so.
+    const bool replace = store_.ChangedOnDisk();
+    if (replace && asker.ask(Question::ReplaceOutsideChanges, {}) != Reply::Yes)
+        return {Outcome::Cancelled, reasons::ChangedByOther, {}};
+    QString why, warning;
+    if (!store_.WriteSpells(path(), &why, replace, &warning))
+        return Outcome::failed(why);
+    cleanHere();
+    return Outcome::done(warning);
+}
+
+QString SpellDocument::inputReason(const QString &path, const QString &other) const {
+    const FileId target = IdentityOf(path);
+    if (isOpen() && (target == IdentityOf(store_.Image()) || target == IdentityOf(this->path())))
+        return reasons::IsTheImage(path);
+    if (!other.isEmpty() && target == IdentityOf(other))
+        return reasons::IsTheOriginal(path);
+    return {};
+}
+
+SpellDocument::ImportPlan SpellDocument::planImport(const QString &file) const {
+    QByteArray json;
+    QString why;
+    if (!ReadFile(file, InputLimit, json, why))
+        return {file, {}, {}, named(file, QStringLiteral("cannot read it: ") + why)};
+    return planImport(json, file);
+}
+
+SpellDocument::ImportPlan SpellDocument::planImport(const QByteArray &json,
+                                                    const QString &file) const {
+    ImportPlan plan{file, {}, {}, {}};
+    const SpellImport parsed = ParseSpellsJson(json, file);
+    if (!parsed.ok()) {
+        plan.error = parsed.error;
+        return plan;
+    }
+    MainModule after = store_;
+    for (const SpellChange &change : parsed.changes)
+        ApplyChange(after, change);
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const SpellRecord r = after.record(slot);
+        if (PaddedName(r.name) == PaddedName(record(slot).name) && r.bytes == record(slot).bytes)
+            continue;
+        plan.records.append({slot, r});
+        if (r.bytes != record(slot).bytes && store_.IsSpecial(slot))
+            plan.special.append(slot);
+    }
+    return plan;
+}
+
+Outcome SpellDocument::applyImport(const ImportPlan &plan, Asker &asker, QList<int> *taken) {
+    if (!plan.error.isEmpty())
+        return Outcome::failed(plan.error);
+    const QString name = QFileInfo(plan.file).fileName();
+    return change(
+        plan.records, [&](int count) { return reasons::ImportStep(count, name); }, asker, taken);
+}
+
+Outcome SpellDocument::exportTo(const QString &path, ExportFormat format) const {
+    const QString refused = inputReason(path);
+    if (!refused.isEmpty())
+        return Outcome::refused(refused);
+    QString why, warning;
+    if (!WriteFile(path, ExportSpells(format, store_), why, &warning))
+        return Outcome::failed(named(path, why));
+    return Outcome::done(warning);
+}
+
+bool SpellDocument::imageAsSaved(QByteArray &image, QString &reason) const {
+    if (!ReadFile(path(), MaximumImageSize, image, reason)) {
+        reason = named(path(), reason);
+        return false;
+    }
+    if (!PutRegions(image, RegionsOf(store_.records()))) {
+        reason = named(path(), QStringLiteral("The file no longer holds the spell tables."));
+        return false;
+    }
+    return true;
+}
+
+Outcome SpellDocument::createPatch(const QString &original, const QString &path, PatchFormat format,
+                                   Asker &asker, QString *written) const {
+    if (!isOpen())
+        return Outcome::refused(reasons::NoImage);
+    QString target = path, why, warning;
+    QString refused = inputReason(path, original);
+    if (!refused.isEmpty())
+        return Outcome::refused(refused);
+    QByteArray source, image;
+    if (!ReadFile(original, InputLimit, source, why))
+        return Outcome::failed(named(original, why));
+    if (!imageAsSaved(image, why))
+        return Outcome::failed(why);
+    std::optional<QByteArray> patch = MakePatch(format, source, image, &why);
+    if (!patch && format == PatchFormat::Ips) {
+        // Only size stops an IPS patch; a BPS one has no such limit.
+        if (asker.ask(Question::PatchAsBps, why) != Reply::Yes)
+            return {Outcome::Cancelled, why, {}};
+        target = QFileInfo(path).suffix().isEmpty() ? path : path.chopped(4);
+        target += QStringLiteral(".bps");
+        patch = MakePatch(PatchFormat::Bps, source, image, &why);
+        refused = inputReason(target, original);
+        if (!refused.isEmpty())
+            return Outcome::refused(refused);
+    }
+    if (!WriteFile(target, *patch, why, &warning))
+        return Outcome::failed(named(target, why));
+    if (written)
+        *written = target;
+    return Outcome::done(warning);
+}
+
+} // namespace corvantis

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// The session's own words for why a command did not go ahead: the window
+// shows them in its messages, the command line prints them.
+namespace corvantis::reasons {
+
+// Two-sentence messages are joined by a single carriage return.
+inline const QString ReadOnlyImage =
+    QStringLiteral("This ROM is read-only.\rIt cannot be changed.");
+inline const QString OutOfRange = QStringLiteral("Values must be in the range of 0 to 255.");
+inline const QString ChangedByOther =
+    QStringLiteral("The image was changed by another program since it was opened.");
+inline const QString NoImage = QStringLiteral("No image is open.");
+
+inline QString IsTheImage(const QString &path) {
+    return QStringLiteral("%1 is the open image; it is not overwritten.").arg(path);
+}
+inline QString IsTheOriginal(const QString &path) {
+    return QStringLiteral("%1 is the original image of the patch; it is not overwritten.")
+        .arg(path);
+}
+inline QString ImportStep(int count, const QString &file) {
+    return count == 1 ? QStringLiteral("Import of 1 spell from %1").arg(file)
+                      : QStringLiteral("Import of %1 spells from %2").arg(count).arg(file);
+}
+
+} // namespace corvantis::reasons

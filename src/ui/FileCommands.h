@@ -1,0 +1,59 @@
+#pragma once
+
+#include "document/SpellDocument.h"
+#include "ui/Prompter.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+namespace corvantis {
+
+// The window's file commands, each as ask → the session → report: the
+// questions and file dialogs are the window's, every check and every
+// decision the session's.
+class FileCommands : public QObject {
+    Q_OBJECT
+
+  public:
+    // window is the parent of every dialog; before runs ahead of each
+    // command (it applies text typed but not yet applied).
+    FileCommands(SpellDocument &doc, Prompter &prompter, QWidget *window,
+                 std::function<void()> before);
+
+    // Whether unsaved changes may be left behind: there are none, or the
+    // user says so to question.
+    bool mayDiscardChanges(const QString &question);
+
+    void open();
+    // Open with a file already chosen: the unsaved-changes question first.
+    void openChosen(const QString &path, bool readOnly);
+    // Open without a question (the image named at start-up).
+    void openImage(const QString &path, bool readOnly);
+    void save();
+    void import();
+    void exportSpells();
+    void createPatch();
+
+    // Shows what a command came to: nothing when done or cancelled, else the
+    // failure message with the reason under it; an edit's refusal as the
+    // guard's own message.
+    void report(const Outcome &outcome, const QString &failure);
+    Asker &asker() { return asker_; }
+
+  private:
+    // A file to write, chosen in the dialog; the chosen filter adds its
+    // suffix (suffixes, in the filters' order) when the name has none of them.
+    std::optional<QString> chooseOutput(const QString &title, const QStringList &filters,
+                                        const QStringList &suffixes, int &filter);
+    Prompter::Answer ask(const QString &text, Prompter::Buttons buttons, Prompter::Icon icon);
+
+    SpellDocument &doc_;
+    Prompter &prompter_;
+    QWidget *window_;
+    std::function<void()> before_;
+    PromptAsker asker_;
+};
+
+} // namespace corvantis

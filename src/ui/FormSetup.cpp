@@ -1,0 +1,88 @@
+#include "ui/FormSetup.h"
+
+#include "ui/FormScale.h"
+#include "ui_mainForm.h"
+
+#include <QCompleter>
+#include <QLineEdit>
+#include <QUndoStack>
+
+#include <cmath>
+
+namespace corvantis {
+
+void SetUpForm(Ui::mainForm &ui, QMainWindow &window) {
+    // Text boxes and lists share one fixed-width font (the lists have it
+    // from their construction); captions keep the application's.
+    for (QLineEdit *box : {ui.txtName, ui.txtRaw, ui.txtByte2})
+        box->setFont(FixedFont());
+    // First Byte also takes typed values. Its line edit comes here rather
+    // than from the form, whose "editable" would build the popup at once;
+    // and it has no completer, which would turn a typed "2" into the text of
+    // the first item starting with 2.
+    auto *byte1Edit = new QLineEdit(ui.cbByte1);
+    byte1Edit->setCompleter(new QCompleter(byte1Edit));
+    ui.cbByte1->setLineEdit(byte1Edit);
+    ui.cbByte1->setCompleter(nullptr);
+    ui.cbByte1->setEditText(QStringLiteral("cbByte1"));
+
+    // A fixed frame: no resizing, no maximising, minimising allowed.
+    window.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
+    // Laid out for the default font; a larger one grows the whole form.
+    const double scale = FormScale();
+    ScaleChildren(ui.centralwidget, scale);
+    const QSize client(int(std::lround(294 * scale)), int(std::lround(397 * scale)));
+    ui.centralwidget->setFixedSize(client);
+    // Font sizes do not grow in exact proportion: a grown caption may need a
+    // few more pixels. (At the default font the captions fit as laid out.)
+    if (scale > 1)
+        FitLabels(ui.centralwidget);
+    window.setFixedSize(client.width(), client.height() + ui.menubar->sizeHint().height());
+
+    // Each caption names its field for screen readers, and its access key
+    // moves the focus there; the selector and the name box have no caption.
+    const std::pair<QLabel *, QWidget *> captions[] = {
+        {ui.lblRaw, ui.txtRaw},    {ui.lblByte4, ui.cbByte4}, {ui.lblByte5, ui.cbByte5},
+        {ui.lblByte2, ui.cbByte2}, {ui.lblByte3, ui.cbByte3}, {ui.lblByte6, ui.cbByte6},
+        {ui.lblByte7, ui.cbByte7}, {ui.lblByte1, ui.cbByte1}};
+    for (const auto &[caption, field] : captions)
+        caption->setBuddy(field);
+    // A combo box is named by its caption's relation only, so the selector
+    // has a caption that is never shown.
+    auto *spellCaption = new QLabel(QStringLiteral("Spell"), ui.centralwidget);
+    spellCaption->setObjectName(QStringLiteral("lblSpellName"));
+    spellCaption->hide();
+    spellCaption->setBuddy(ui.cbSpellName);
+    ui.txtName->setAccessibleName(QStringLiteral("Name"));
+    ui.txtRaw->setAccessibleName(QStringLiteral("Raw Data"));
+
+    ui.menuFileOpen->setShortcuts(QKeySequence::Open);
+    ui.menuFileSave->setShortcuts(QKeySequence::Save);
+    // Where the platform has no key to quit (it closes windows instead), the
+    // desktops' usual one.
+    const QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
+    ui.menuFileExit->setShortcuts(quit.isEmpty() ? QList{QKeySequence(Qt::CTRL | Qt::Key_Q)}
+                                                 : quit);
+    ui.menuEditUndo->setShortcuts(QKeySequence::Undo);
+    ui.menuEditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+}
+
+void BindHistory(QUndoStack &stack, QAction &undo, QAction &redo) {
+    const auto stepNames = [s = &stack, u = &undo, r = &redo] {
+        u->setEnabled(s->canUndo());
+        r->setEnabled(s->canRedo());
+        const auto named = [](const char *verb, const QString &step) {
+            return step.isEmpty() ? QString::fromLatin1(verb) : verb + (' ' + step);
+        };
+        u->setText(named("&Undo", s->undoText()));
+        r->setText(named("&Redo", s->redoText()));
+    };
+    QObject::connect(&stack, &QUndoStack::indexChanged, &undo, stepNames);
+    QObject::connect(&stack, &QUndoStack::cleanChanged, &undo, stepNames);
+    stepNames();
+}
+
+} // namespace corvantis

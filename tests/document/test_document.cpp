@@ -1,0 +1,303 @@
+#include "document/Reasons.h"
+#include "document/SpellDocument.h"
+#include "support/ImageFixture.h"
+
+#include <QTest>
+#include <QUndoStack>
+#include <QVariant>
+
+#include <deque>
+#include <unistd.h>
+
+using namespace corvantis;
+using namespace corvantis::test;
+
+namespace {
+
+// Answers the session's questions from a script; a question nobody
+// scripted fails the test and is answered Cancel.
+class ScriptedAsker : public Asker {
+  public:
+    void expect(Question q, Reply r) { script.push_back({q, r}); }
+    Reply ask(Question question, const QString &detail) override {
+        details.append(detail);
+        if (script.empty() || script.front().first != question) {
+            QTest::qFail("unexpected question", __FILE__, __LINE__);
+            return Reply::Cancel;
+        }
+        const Reply r = script.front().second;
+        script.pop_front();
+        return r;
+    }
+    std::deque<std::pair<Question, Reply>> script;
+    QStringList details;
+};
+
+// Slot 1 and slot 3 are special (First Byte FF); the others ordinary.
+QByteArray testImage() {
+    QByteArray image = plainImage(7);
+    for (int slot : {1, 3})
+        setRecord(image, slot, {0xFF, 0, 0, 1, 1, 176, 32});
+    return image;
+}
+
+QString marks(const SpellDocument &doc) {
+    QString shown = doc.fileChanged() ? QStringLiteral("file") : QStringLiteral("-");
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (doc.spellChanged(slot))
+            shown += QStringLiteral(" %1").arg(slot);
+    return shown;
+}
+
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+  private slots:
+    // A record edit of a special slot asks first, even on a read-only image;
+    // otherwise read-only refuses; a name never asks.
+    void guard() {
+        ImageFolder folder;
+        const QString path = folder.add("a.nes", testImage());
+        ScriptedAsker asker;
+        using G = SpellDocument::Guard;
+        for (bool readOnly : {false, true}) {
+            SpellDocument doc;
+            QVERIFY(doc.open(path, readOnly, asker).ok());
+            const G other = readOnly ? G::ReadOnly : G::Allowed;
+            QCOMPARE(doc.guard(1, false), G::AskSpecial);
+            QCOMPARE(doc.guard(1, true), other);
+            QCOMPARE(doc.guard(2, false), other);
+            QCOMPARE(doc.guard(2, true), other);
+            // A table cell's edit meets the same guard.
+            QCOMPARE(doc.editField(2, 3, 5, asker).reason,
+                     readOnly ? reasons::ReadOnlyImage : QString());
+            asker.expect(Question::ChangeSpecialSlot, Reply::No);
+            QCOMPARE(doc.editField(1, 3, 5, asker).status, Outcome::Cancelled);
+            QCOMPARE(doc.undoStack()->count(), int(!readOnly));
+        }
+    }
+
+    // Several slots at once (import, paste, take): read-only refuses; where
+    // special records would change, one question: Yes all, No all but the
+    // special ones, Cancel none. One special slot alone asks Yes/No. A name
+    // of a special slot never asks.
+    void changeSeveral_data() {
+        QTest::addColumn<QList<int>>("chosen");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<int>("question"); // -1: none
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<QList<int>>("taken");
+        const int several = int(Question::ChangeSpecialSlots),
+                  one = int(Question::ChangeSpecialSlot);
+        QTest::newRow("ordinary") << QList{0, 2} << false << -1 << 0 << QList{0, 2};
+        QTest::newRow("read-only") << QList{0, 2} << true << -1 << 0 << QList<int>();
+        QTest::newRow("special, Yes")
+            << QList{0, 1, 3} << false << several << int(Reply::Yes) << QList{0, 1, 3};
+        QTest::newRow("special, No")
+            << QList{0, 1, 3} << false << several << int(Reply::No) << QList{0};
+        QTest::newRow("special, Cancel")
+            << QList{0, 1, 3} << false << several << int(Reply::Cancel) << QList<int>();
+        QTest::newRow("one special, No")
+            << QList{3} << false << one << int(Reply::No) << QList<int>();
+        QTest::newRow("one special, Yes")
+            << QList{3} << false << one << int(Reply::Yes) << QList{3};
+        QTest::newRow("names only") << QList{-1, -3} << false << -1 << 0 << QList{1, 3};
+    }
+    void changeSeveral() {
+        QFETCH(QList<int>, chosen);
+        QFETCH(bool, readOnly);
+        QFETCH(int, question);
+        QFETCH(int, reply);
+        QFETCH(QList<int>, taken);
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QVERIFY(doc.open(folder.add("a.nes", testImage()), readOnly, asker).ok());
+        SlotRecords records;
+        for (int s : chosen) { // a negative slot: its name only
+            SpellRecord r = doc.record(std::abs(s));
+            if (s < 0)
+                r.name = "\x8A";
+            else
+                r.bytes[2] = 0x10;
+            records.append({std::abs(s), r});
+        }
+        if (question >= 0)
+            asker.expect(Question(question), Reply(reply));
+        QList<int> took;
+        const Outcome outcome = doc.change(records, QStringLiteral("Paste"), asker, &took);
+        QVERIFY(asker.script.empty());
+        QCOMPARE(took, taken);
+        QCOMPARE(outcome.reason, readOnly ? reasons::ReadOnlyImage : QString());
+        for (const auto &[slot, r] : records)
+            QCOMPARE(doc.record(slot) == r, taken.contains(slot));
+        QCOMPARE(doc.undoStack()->count(), int(!taken.isEmpty()));
+    }
+
+    // A table cell goes through the same rules as the window's field: list
+    // indexes, typed numbers and First Byte text, names as the name box keeps
+    // them, "Invalid Value" as a pick of the first item, out of range refused.
+    void editField_data() {
+        QTest::addColumn<int>("slot");
+        QTest::addColumn<int>("n");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("raw"); // bytes 1..7 afterwards, or the name's bytes
+        QTest::addColumn<QString>("reason");
+        const QString plain = "18 00 00 01 01 b0 20";
+        QTest::newRow("Elemental Fire") << 0 << 3 << QVariant(5) << "18 00 10 01 01 b0 20"
+                                        << "";
+        QTest::newRow("Effect Negative") << 0 << 5 << QVariant(3) << "18 00 00 01 03 b0 20"
+                                         << "";
+        QTest::newRow("Invalid Value, valid") << 2 << 5 << QVariant(17) << "18 00 00 01 00 b0 20"
+                                              << "";
+        QTest::newRow("Invalid Value, invalid") << 4 << 6 << QVariant(9) << "18 00 00 01 01 f0 20"
+                                                << "";
+        QTest::newRow("number") << 0 << 2 << QVariant("125") << "18 7d 00 01 01 b0 20"
+                                << "";
+        QTest::newRow("number too big")
+            << 0 << 2 << QVariant("300") << plain << reasons::OutOfRange;
+        QTest::newRow("First Byte text")
+            << 0 << 1 << QVariant("7E Whatever") << "7e 00 00 01 01 b0 20"
+            << "";
+        QTest::newRow("First Byte garbage")
+            << 0 << 1 << QVariant("Fire!") << plain << reasons::OutOfRange;
+        QTest::newRow("name") << 0 << 0 << QVariant("FOG") << "8f 98 90"
+                              << "";
+        QTest::newRow("long name") << 0 << 0 << QVariant("FI@RE") << "92 9b 8e"
+                                   << "";
+    }
+    void editField() {
+        QFETCH(int, slot);
+        QFETCH(int, n);
+        QFETCH(QVariant, value);
+        QFETCH(QString, raw);
+        QFETCH(QString, reason);
+        QByteArray image = plainImage(7);
+        setRecord(image, 4, {0x18, 0, 0, 1, 1, 240, 32}); // Appearance invalid
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
+        const Outcome outcome = doc.editField(slot, n, value, asker);
+        QCOMPARE(outcome.reason, reason);
+        const SpellRecord r = doc.record(slot);
+        QCOMPARE(
+            n == 0
+                ? r.name.toHex(' ')
+                : QByteArray(reinterpret_cast<const char *>(r.bytes.data()), FieldCount).toHex(' '),
+            raw.toLatin1());
+    }
+
+    // The marks follow the history: back at the saved state nothing is
+    // marked; a slot undone past the saved state stays marked once a new
+    // edit has cut the saved state off, until the next save.
+    void marksFollowHistory() {
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QVERIFY(doc.open(folder.add("a.nes", plainImage()), false, asker).ok());
+        doc.setByte(5, 3, 0x10);
+        QCOMPARE(marks(doc), "file 5");
+        doc.undoStack()->undo();
+        QCOMPARE(marks(doc), "-");
+        doc.undoStack()->redo();
+        QVERIFY(doc.save(asker).ok());
+        QCOMPARE(marks(doc), "-");
+        doc.undoStack()->undo(); // the file holds slot 5's edit, the store not
+        QCOMPARE(marks(doc), "file 5");
+        doc.setByte(7, 4, 2); // the saved state can no longer be reached
+        QCOMPARE(marks(doc), "file 5 7");
+        doc.undoStack()->undo();
+        QCOMPARE(marks(doc), "file 5");
+        doc.setByte(8, 4, 2);
+        doc.setByte(8, 4, 3);
+        QCOMPARE(doc.undoStack()->count(), 2); // picks are steps of their own
+        QVERIFY(doc.save(asker).ok());
+        QCOMPARE(marks(doc), "-");
+        // Typing merges within one box of one slot, until the slot changes.
+        doc.setByte(8, 2, 1, true);
+        doc.setByte(8, 2, 12, true);
+        doc.endTyping();
+        doc.setByte(8, 2, 125, true);
+        QCOMPARE(doc.undoStack()->count(), 4);
+    }
+
+    // Save writes only over tables nobody else changed since they were read:
+    // another program's change (or another process of ours) is asked about,
+    // and on No nothing is written. Read-only images are never saved.
+    void saveConflicts() {
+        ImageFolder folder;
+        const QByteArray image = plainImage();
+        const QString path = folder.add("a.nes", image);
+        ScriptedAsker asker;
+        SpellDocument first, second, readOnly;
+        QVERIFY(first.open(path, false, asker).ok() && second.open(path, false, asker).ok());
+        QVERIFY(readOnly.open(path, true, asker).ok());
+        QCOMPARE(readOnly.save(asker).reason, reasons::ReadOnlyImage);
+        first.setByte(1, 3, 0x10);
+        second.setByte(2, 3, 0x20);
+        QVERIFY(first.save(asker).ok());
+        const QByteArray afterFirst = readWhole(path);
+        QCOMPARE(afterFirst.at(SpellTableOffset + RecordSize + 2), char(0x10));
+        asker.expect(Question::ReplaceOutsideChanges, Reply::No);
+        const Outcome refused = second.save(asker);
+        QCOMPARE(refused.status, Outcome::Cancelled);
+        QCOMPARE(refused.reason, reasons::ChangedByOther);
+        QCOMPARE(readWhole(path), afterFirst);
+        QVERIFY(second.fileChanged());
+        asker.expect(Question::ReplaceOutsideChanges, Reply::Yes);
+        QVERIFY(second.save(asker).ok());
+        QVERIFY(!second.fileChanged());
+        QCOMPARE(readWhole(path).at(SpellTableOffset + RecordSize + 2), char(0)); // ours
+    }
+
+    // An import plans what changes and applies it as one named step through
+    // the guard; unreadable files say why and change nothing.
+    void import() {
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QVERIFY(doc.open(folder.add("a.nes", testImage()), false, asker).ok());
+        const QString file =
+            folder.add("mod.json", R"({"format": "corvantis-spells", "version": 1, "spells": [
+                {"slot": 0, "elemental": 16}, {"slot": 1, "elemental": 16},
+                {"slot": 2, "elemental": 0}, {"slot": 3, "name": "ZAP"}]})");
+        const SpellDocument::ImportPlan plan = doc.planImport(file);
+        QVERIFY2(plan.error.isEmpty(), qPrintable(plan.error));
+        QCOMPARE(plan.records.size(), 3); // slot 2 already holds 0
+        QCOMPARE(plan.special, QList{1});
+        asker.expect(Question::ChangeSpecialSlots, Reply::No);
+        QVERIFY(doc.applyImport(plan, asker).ok());
+        QCOMPARE(doc.undoStack()->undoText(), "Import of 2 spells from mod.json");
+        QCOMPARE(doc.record(3).name, "\xa3\x8a\x99\xff"); // padded as the file holds it
+        QVERIFY(
+            doc.planImport(folder.path("none.json")).error.startsWith(folder.path("none.json")));
+    }
+
+    // An export or a patch is never written over the open image or the
+    // patch's original, whatever name the path gives them.
+    void refusedOutputs() {
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        const QString path = folder.add("a.nes", plainImage());
+        const QString original = folder.add("o.nes", plainImage(2));
+        QVERIFY(QFile::link(path, folder.path("link.nes")));
+        QVERIFY(::link(QFile::encodeName(original), QFile::encodeName(folder.path("twin"))) == 0);
+        QVERIFY(doc.open(path, false, asker).ok());
+        const QByteArray before = readWhole(path), was = readWhole(original);
+        QCOMPARE(doc.exportTo(folder.path("link.nes"), ExportFormat::Json).reason,
+                 reasons::IsTheImage(folder.path("link.nes")));
+        QCOMPARE(doc.createPatch(original, path, PatchFormat::Bps, asker).reason,
+                 reasons::IsTheImage(path));
+        QCOMPARE(doc.createPatch(original, folder.path("twin"), PatchFormat::Ips, asker).reason,
+                 reasons::IsTheOriginal(folder.path("twin")));
+        QVERIFY(readWhole(path) == before && readWhole(original) == was);
+        QVERIFY(doc.exportTo(folder.path("s.csv"), ExportFormat::Csv).ok());
+        QVERIFY(readWhole(folder.path("s.csv")).startsWith("slot,"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocument)
+#include "test_document.moc"
