@@ -66,14 +66,25 @@ QString FieldKey(int byteNumber) {
     return keys.value(byteNumber - 1);
 }
 
-QString FieldText(const MainModule &store, int slot, int byteNumber) {
-    const quint8 value = store.SpellBytes(slot, byteNumber);
-    const int effect = DecodeField(5, store.SpellBytes(slot, 5)).index;
+std::array<quint8, FieldCount> RecordOf(const MainModule &store, int slot) {
+    std::array<quint8, FieldCount> record{};
+    for (int n = 1; n <= FieldCount; ++n)
+        record[size_t(n - 1)] = store.SpellBytes(slot, n);
+    return record;
+}
+
+QString FieldText(const std::array<quint8, FieldCount> &record, int byteNumber) {
+    const quint8 value = record[size_t(byteNumber - 1)];
+    const int effect = DecodeField(5, record[4]).index;
     const DecodedField shown = DecodeField(byteNumber, value, effect);
     if (shown.index < 0)
         return shown.text;
     return byteNumber == 2 ? EffectivenessItems(effect).value(shown.index)
                            : FieldItems(byteNumber).value(shown.index);
+}
+
+QString FieldText(const MainModule &store, int slot, int byteNumber) {
+    return FieldText(RecordOf(store, slot), byteNumber);
 }
 
 QString RawLine(const MainModule &store, int slot) {
