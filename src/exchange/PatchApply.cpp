@@ -50,8 +50,10 @@ class IpsReader {
                                    .arg(GroupedNumber(record)));
             // At most 16 MiB + 64 KiB: far below any limit.
             const qint64 end = offset + length;
-            if (end > out.size())
-                out.append(QByteArray(end - out.size(), '\0'));
+            if (const qint64 old = out.size(); end > old) {
+                out.resize(end);
+                std::memset(out.data() + old, 0, size_t(end - old));
+            }
             if (run)
                 std::memset(out.data() + offset, p_[at_], size_t(length));
             else
