@@ -11,8 +11,7 @@
 #include "exchange/Patch.h"
 #include "exchange/PatchApply.h"
 #include "exchange/ReferenceAppliers.h"
-
-#include <QtEndian>
+#include "support/ImageFixture.h"
 
 #include <algorithm>
 #include <cassert>
@@ -25,27 +24,16 @@ namespace {
 constexpr qint64 EofOffset = 0x454F46;
 constexpr qint64 Largest = (qint64(16) << 20) + 64;
 
-// Random-looking bytes, the same every run, from which each original is cut.
+// The bytes from which each original is cut.
 const QByteArray &base() {
-    static const QByteArray bytes = [] {
-        QByteArray b(Largest, '\0');
-        quint32 x = 2463534242u;
-        for (char &c : b) {
-            x ^= x << 13;
-            x ^= x >> 17;
-            x ^= x << 5;
-            c = char(x);
-        }
-        return b;
-    }();
+    static const QByteArray bytes = test::randomImage(Largest, 5);
     return bytes;
 }
 
 // Raw bytes as a patch: never a crash, and a bounded result.
 void applyRaw(const QByteArray &raw) {
     static const QByteArray image = base().left(4096);
-    QByteArray bps = "BPS1" + raw + QByteArray(4, '\0');
-    qToLittleEndian(quint32(test::crcOf(bps.chopped(4))), bps.data() + bps.size() - 4);
+    const QByteArray bps = test::sealed("BPS1" + raw + QByteArray(4, '\0'));
     for (const AppliedPatch &p : {ApplyIps(image, raw), ApplyIps(image, "PATCH" + raw),
                                   ApplyBps(image, raw), ApplyBps(image, bps)}) {
         assert(p.ok() || p.image.isEmpty());

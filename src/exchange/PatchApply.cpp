@@ -122,8 +122,7 @@ class BpsReader {
             return cutShort(at_);
         at_ += qint64(*metadata);
         const qint64 targetSize64 = qint64(*targetSize);
-        // Left unset: every byte is written before the image is given out.
-        out.resize(targetSize64);
+        out = QByteArray(targetSize64, '\0');
         char *t = out.data();
         qint64 o = 0, sourceCursor = 0, targetCursor = 0;
         while (at_ < end_) {

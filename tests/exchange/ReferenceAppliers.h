@@ -79,4 +79,10 @@ inline std::optional<QByteArray> applyBps(const QByteArray &src, const QByteArra
     return out.size() == size && crcOf(out) == word(end + 4) ? std::optional(out) : std::nullopt;
 }
 
+// A BPS patch with its own CRC-32 put right, as a writer would end it.
+inline QByteArray sealed(QByteArray p) {
+    qToLittleEndian(crcOf(p.chopped(4)), p.data() + p.size() - 4);
+    return p;
+}
+
 } // namespace corvantis::test
