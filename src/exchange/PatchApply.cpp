@@ -122,11 +122,11 @@ class BpsReader {
             return cutShort(at_);
         at_ += qint64(*metadata);
         const qint64 targetSize64 = qint64(*targetSize);
-        out = QByteArray(targetSize64, '\0');
-        char *t = out.data();
-        qint64 o = 0, sourceCursor = 0, targetCursor = 0;
+        // Room for the whole image, filled only as the actions write it.
+        out.reserve(targetSize64);
+        qint64 sourceCursor = 0, targetCursor = 0;
         while (at_ < end_) {
-            const qint64 action = at_;
+            const qint64 o = out.size(), action = at_;
             const std::optional<quint64> word = number();
             if (!word)
                 return problem_;
@@ -139,11 +139,11 @@ class BpsReader {
             if (kind == 0) { // SourceRead
                 if (o + length > sourceSize_)
                     return pastSource(action);
-                std::memcpy(t + o, s_ + o, size_t(length));
+                out.append(s_ + o, length);
             } else if (kind == 1) { // TargetRead
                 if (length > end_ - at_)
                     return cutShort(action);
-                std::memcpy(t + o, p_ + at_, size_t(length));
+                out.append(reinterpret_cast<const char *>(p_) + at_, length);
                 at_ += length;
             } else {
                 const std::optional<qint64> delta = relative();
@@ -154,29 +154,27 @@ class BpsReader {
                 if (kind == 2) { // SourceCopy
                     if (cursor < 0 || cursor + length > sourceSize_)
                         return pastSource(action);
-                    std::memcpy(t + o, s_ + cursor, size_t(length));
+                    out.append(s_ + cursor, length);
                 } else { // TargetCopy: each byte from one already made
                     if (cursor < 0 || cursor >= o)
                         return QStringLiteral("the patch copies from a part of the image it has "
                                               "not made yet, at byte %1")
                             .arg(GroupedNumber(action));
                     // In pieces that never overlap, as a byte at a time would.
-                    for (qint64 from = cursor, to = o, left = length; left > 0;) {
-                        const qint64 n = std::min(left, to - from);
-                        std::memcpy(t + to, t + from, size_t(n));
+                    for (qint64 from = cursor, left = length; left > 0;) {
+                        const qint64 n = std::min(left, out.size() - from);
+                        out.append(out.constData() + from, n);
                         from += n;
-                        to += n;
                         left -= n;
                     }
                 }
                 cursor += length;
             }
-            o += length;
         }
-        if (o != targetSize64)
+        if (out.size() != targetSize64)
             return QStringLiteral("the patch ends before the image it makes is whole (%1 of %2 "
                                   "bytes)")
-                .arg(GroupedNumber(o), GroupedNumber(targetSize64));
+                .arg(GroupedNumber(out.size()), GroupedNumber(targetSize64));
         return {};
     }
 
