@@ -184,9 +184,9 @@ class Parser {
             std::optional<quint8> &b = change.bytes[size_t(n - 1)];
             const quint8 v = quint8(bytes->at(n - 1));
             if (b && *b != v)
-                return at(QStringLiteral("raw")) + QStringLiteral("%1 disagrees with %2 %3")
-                                                       .arg(shown(raw), FieldKey(n))
-                                                       .arg(*b);
+                return at(QStringLiteral("raw")) +
+                       QStringLiteral("%1 disagrees with %2 %3")
+                           .arg(shown(raw), FieldKey(n), QString::number(*b));
             b = v;
         }
         return {};
@@ -217,9 +217,7 @@ class Parser {
                 const QString shows = FieldText(record, n);
                 if (shows != text.toString())
                     return at(key) + QStringLiteral("%1 disagrees with %2 %3 (\"%4\")")
-                                         .arg(shown(text), FieldKey(n))
-                                         .arg(*b)
-                                         .arg(shows);
+                                         .arg(shown(text), FieldKey(n), QString::number(*b), shows);
                 continue;
             }
             int found = -1, count = 0;
@@ -260,8 +258,7 @@ class Parser {
             if (name.size() > NameLength)
                 return at(QStringLiteral("name")) +
                        QStringLiteral("%1 has %2 characters; a name has four at most")
-                           .arg(shown(text))
-                           .arg(name.size());
+                           .arg(shown(text), QString::number(name.size()));
         }
         if (!bytes.isUndefined()) {
             const std::optional<QByteArray> stored = hexBytes(bytes.toString());
