@@ -5,6 +5,7 @@
 #include "fields/FieldLists.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +18,7 @@ const QString List = QStringLiteral("list");
 const QString Export = QStringLiteral("export");
 const QString Import = QStringLiteral("import");
 const QString CreatePatch = QStringLiteral("create-patch");
+const QString Compare = QStringLiteral("compare");
 const QString Output = QStringLiteral("output");
 const QString Force = QStringLiteral("force");
 
@@ -50,19 +52,25 @@ int finish(int status) {
     return status;
 }
 
-// The spells as a table with aligned columns.
-QString table(const MainModule &store) {
-    QList<QStringList> rows{{QStringLiteral("Slot"), QStringLiteral("Label"),
-                             QStringLiteral("Name"), QStringLiteral("Raw Data")}};
+// The columns of --list and --compare.
+QStringList header() {
+    QStringList row{QStringLiteral("Slot"), QStringLiteral("Label"), QStringLiteral("Name"),
+                    QStringLiteral("Raw Data")};
     for (int n = 1; n <= FieldCount; ++n)
-        rows[0].append(FieldCaption(n));
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        QStringList row{QString::number(slot), SlotLabels().value(slot),
-                        DecodeName(store.SpellNames[slot]), RawLine(store, slot).trimmed()};
-        for (int n = 1; n <= FieldCount; ++n)
-            row.append(FieldText(store, slot, n));
-        rows.append(row);
-    }
+        row.append(FieldCaption(n));
+    return row;
+}
+
+QStringList spellRow(const MainModule &store, int slot) {
+    QStringList row{QString::number(slot), SlotLabels().value(slot),
+                    DecodeName(store.SpellNames[slot]), RawLine(store, slot).trimmed()};
+    for (int n = 1; n <= FieldCount; ++n)
+        row.append(FieldText(store, slot, n));
+    return row;
+}
+
+// Rows as a table with aligned columns.
+QString table(const QList<QStringList> &rows) {
     QList<qsizetype> widths(rows[0].size(), 0);
     for (const QStringList &row : rows)
         for (qsizetype c = 0; c < row.size(); ++c)
@@ -77,6 +85,15 @@ QString table(const MainModule &store) {
         out += line + QLatin1Char('\n');
     }
     return out;
+}
+
+// Standard input, as a spell file: no larger than an image.
+QByteArray readInput() {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = in.read(MaximumImageSize + 1);
+    return bytes.size() > MaximumImageSize ? QByteArray() : bytes;
 }
 
 // The command line's answers to the session's questions: it never asks.
@@ -125,7 +142,9 @@ int exportSpells(const SpellDocument &doc, const QString &file) {
 
 int importSpells(SpellDocument &doc, const QString &image, const QString &file, VerbAsker &asker,
                  bool force) {
-    const SpellDocument::ImportPlan plan = doc.planImport(file);
+    const SpellDocument::ImportPlan plan =
+        file == QLatin1String("-") ? doc.planImport(readInput(), QStringLiteral("standard input"))
+                                   : doc.planImport(file);
     if (!plan.error.isEmpty())
         return failed(plan.error);
     if (!plan.special.isEmpty() && !force) {
@@ -182,6 +201,34 @@ int createPatch(const SpellDocument &doc, const QString &image, const QString &o
     return finish(0);
 }
 
+// The spells that differ, each differing cell with both values; what else
+// is to be said on standard error. 0: none differ, 1: some do, 2: trouble.
+int compare(const SpellDocument &doc, const QString &other) {
+    const Comparison c = doc.compareWith(other);
+    if (!c.ok()) {
+        failed(c.error);
+        return 2;
+    }
+    warn(c.count());
+    for (const QString &note : c.notes)
+        warn(note);
+    if (c.spells.empty())
+        return finish(0);
+    QList<QStringList> rows{header()};
+    for (const SpellDifference &d : c.spells) {
+        QStringList row = spellRow(doc.store(), d.slot);
+        const QString theirs = RawLine(c.theirs, d.slot).trimmed();
+        if (row[3] != theirs)
+            row[3] += QStringLiteral(" → ") + theirs;
+        row[2] = d.cell(NameColumn);
+        for (int n = 1; n <= FieldCount; ++n)
+            row[3 + n] = d.cell(n);
+        rows.append(row);
+    }
+    print(stdout, table(rows));
+    return finish(1) == 1 ? 1 : 2;
+}
+
 } // namespace
 
 void AddOptions(QCommandLineParser &parser) {
@@ -197,6 +244,11 @@ void AddOptions(QCommandLineParser &parser) {
          QStringLiteral("file")},
         {Force, QStringLiteral("With --import: also change the record of a special slot "
                                "(First Byte FF).")},
+        {Compare,
+         QStringLiteral("Prints the spells that differ between the image and <other>: another "
+                        "image, an IPS or BPS patch (applied in memory) or a JSON spell file. "
+                        "Exit status 0: none differ, 1: some do, 2: trouble."),
+         QStringLiteral("other")},
         {CreatePatch,
          QStringLiteral("Writes a patch that turns <original> into the image (needs --output)."),
          QStringLiteral("original")},
@@ -208,7 +260,7 @@ void AddOptions(QCommandLineParser &parser) {
 }
 
 bool HasVerb(const QCommandLineParser &parser) {
-    for (const QString &name : {List, Export, Import, CreatePatch, Output, Force})
+    for (const QString &name : {List, Export, Import, CreatePatch, Compare, Output, Force})
         if (parser.isSet(name))
             return true;
     return false;
@@ -216,7 +268,7 @@ bool HasVerb(const QCommandLineParser &parser) {
 
 int RunVerb(const QCommandLineParser &parser) {
     QStringList verbs;
-    for (const QString &name : {List, Export, Import, CreatePatch})
+    for (const QString &name : {List, Export, Import, CreatePatch, Compare})
         if (parser.isSet(name))
             verbs.append(QStringLiteral("--") + name);
     if (verbs.size() != 1)
@@ -248,12 +300,19 @@ int RunVerb(const QCommandLineParser &parser) {
     VerbAsker asker(parser.isSet(Force), writes);
     SpellDocument doc;
     const Outcome opened = doc.open(imagePath, !writes, asker);
-    if (!opened.ok())
-        return failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
+    if (!opened.ok()) {
+        failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
+        return parser.isSet(Compare) ? 2 : 1; // trouble, as diff and cmp say it
+    }
     if (parser.isSet(List)) {
-        print(stdout, table(doc.store()));
+        QList<QStringList> rows{header()};
+        for (int slot = 0; slot < SlotCount; ++slot)
+            rows.append(spellRow(doc.store(), slot));
+        print(stdout, table(rows));
         return finish(0);
     }
+    if (parser.isSet(Compare))
+        return compare(doc, parser.value(Compare));
     if (parser.isSet(Export))
         return exportSpells(doc, parser.value(Export));
     if (parser.isSet(Import))

@@ -113,6 +113,23 @@ Outcome SpellDocument::applyImport(const ImportPlan &plan, Asker &asker, QList<i
         plan.records, [&](int count) { return reasons::ImportStep(count, name); }, asker, taken);
 }
 
+Comparison SpellDocument::compareWith(const QString &path) const {
+    Comparison c;
+    c.name = QFileInfo(path).fileName();
+    QByteArray file, saved;
+    QString why;
+    // A patch may be larger than the image it makes, not more than twice.
+    if (!ReadFile(path, 2 * MaximumImageSize, file, why)) {
+        c.error = named(path, QStringLiteral("cannot read it: ") + why);
+        return c;
+    }
+    if (IsPatchFile(c.name, file) && !ReadFile(this->path(), MaximumImageSize, saved, why)) {
+        c.error = named(this->path(), why);
+        return c;
+    }
+    return CompareWithFile(file, c.name, store_, saved);
+}
+
 Outcome SpellDocument::exportTo(const QString &path, ExportFormat format) const {
     const QString refused = inputReason(path);
     if (!refused.isEmpty())

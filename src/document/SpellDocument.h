@@ -2,6 +2,7 @@
 
 #include "data/MainModule.h"
 #include "document/Outcome.h"
+#include "exchange/Compare.h"
 #include "exchange/Patch.h"
 #include "exchange/SpellExport.h"
 
@@ -114,6 +115,11 @@ class SpellDocument : public QObject {
     // The same from a spell file's bytes; file names it in messages.
     ImportPlan planImport(const QByteArray &json, const QString &file) const;
     Outcome applyImport(const ImportPlan &plan, Asker &asker, QList<int> *taken = nullptr);
+
+    // The spells that differ from another image, from the open image with
+    // a patch applied (in memory: nothing is written), or from a spell file,
+    // with what else is to be said; or why there is nothing to compare.
+    Comparison compareWith(const QString &path) const;
 
     // Writes the spells as JSON or CSV. Refused when path is the open image.
     Outcome exportTo(const QString &path, ExportFormat format) const;

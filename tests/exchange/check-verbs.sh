@@ -28,6 +28,12 @@ expect 1 '^$' 'special slots .*: 8 LAMP; nothing was written.*--force' --import 
 cmp -s demo.nes orig.nes || fail "a refused import changed the image"
 expect 0 $'in demo.nes:\n 4 FIRE  record\n 8 LAMP  record$' '^$' --import in.json demo.nes --force
 expect 0 '"slot": 4,[^}]*"elemental": 32,' '^$' --export - demo.nes
+# A comparison: 0 none differ, 1 some do (both values in the cell), 2 trouble.
+expect 1 $'\n   4  FIRE .*Ice → Fire' '^corvantis-spell-editor: 2 of 64 spells differ from orig.nes$' --compare orig.nes demo.nes
+expect 0 '^$' '0 of 64 spells differ from demo.nes' --compare demo.nes demo.nes
+expect 2 '^$' 'no.ips: cannot read it' --compare no.ips demo.nes
+echo '{"format": "corvantis-spells", "version": 1, "spells": [{"slot": 4, "elemental": 16}]}' |
+    "${bin[@]}" --import - demo.nes | grep -q '^ 4 FIRE  record$' || fail "--import - read nothing"
 expect 0 '^Wrote p.bps, a patch from orig.nes to demo.nes.$' '' --create-patch orig.nes --output p.bps demo.nes
 expect 0 '^Wrote p.ips' '' --create-patch orig.nes --output p.ips demo.nes
 [[ $(head -c5 p.ips) == PATCH && $(head -c4 p.bps) == BPS1 && $(wc -l <spells.csv) == 65 ]] ||
