@@ -41,3 +41,21 @@ expect 0 '^Wrote p.ips' '' --create-patch orig.nes --output p.ips demo.nes
 expect 1 '^$' 'cannot read no.nes: No such file' --list no.nes
 expect 2 '^$' 'one image.*Usage:' --list demo.nes orig.nes
 expect 2 '^$' 'p.txt: a patch file ends in .ips or .bps.*Usage:' --create-patch orig.nes --output p.txt demo.nes
+# Only regular files are written or read, and an existing one stays the file it was.
+mkfifo pipe.json && truncate -s 70M big.nes && ln demo.nes twin.nes && chmod 4755 demo.nes &&
+    echo '{"format": "corvantis-spells", "version": 1, "spells": [{"slot": 6, "elemental": 32}]}' \
+        >one.json || exit 1
+expect 1 '^$' 'pipe.json: pipe.json is not a regular file.' --export pipe.json demo.nes
+expect 1 '^$' 'larger than any Corvantis image \(73400320 bytes\)' --list big.nes
+expect 0 'Changed 1 of 64' '^$' --import one.json demo.nes
+[[ -p pipe.json && $(stat -c %a%h demo.nes) == 47552 ]] && cmp -s demo.nes twin.nes ||
+    fail "a file was replaced"
+# An interrupted save (its journal as a stopped save leaves it) stops a verb that writes and is
+# named by one that reads.
+cache=$work/cache/corvantis-spell-editor copy=demo.nes.0-0.stopped0.backup
+mkdir -p "$cache" && cp orig.nes "$cache/$copy" && printf '%s\n' \
+    'corvantis-spell-editor interrupted save' "path $(realpath demo.nes)" "device $(stat -c %d demo.nes)" \
+    "inode $(stat -c %i demo.nes)" "backup $copy" end >"${cache}/${copy%.backup}.journal"
+export XDG_CACHE_HOME=$work/cache
+expect 1 '^$' "interrupted.*$cache/$copy" --import one.json demo.nes
+expect 0 '  8  LAMP' "interrupted.*$cache/$copy" --list demo.nes
