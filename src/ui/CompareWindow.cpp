@@ -141,10 +141,8 @@ CompareWindow::CompareWindow(SpellDocument &doc, QWidget *parent)
     count_->setObjectName(QStringLiteral("lblCount"));
     notes_->setObjectName(QStringLiteral("lblNotes"));
     notes_->setWordWrap(true);
-    for (QLabel *label : {count_, notes_}) {
-        label->setTextFormat(Qt::PlainText);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    }
+    count_->setTextFormat(Qt::PlainText);
+    notes_->setTextFormat(Qt::PlainText);
     view_->setObjectName(QStringLiteral("tblCompare"));
     view_->setAccessibleName(QStringLiteral("Spells that differ"));
     view_->setModel(model_);
@@ -258,7 +256,7 @@ void CompareWindow::display(Comparison comparison) {
     const int slot =
         current.isValid() ? model_->comparison().spells.at(size_t(current.row())).slot : -1;
     model_->setComparison(std::move(comparison));
-    view_->resizeColumnsToContents();
+    fitColumns();
     take_->setEnabled(!model_->chosen().isEmpty());
     if (slot < 0 || view_->currentIndex().isValid())
         return;
@@ -268,6 +266,27 @@ void CompareWindow::display(Comparison comparison) {
     if (!spells.empty())
         view_->setCurrentIndex(model_->index(
             int(std::min(at - spells.begin(), std::ptrdiff_t(spells.size()) - 1)), 0));
+}
+
+void CompareWindow::fitColumns() {
+    // Each column as wide as its widest text, bold as a differing cell
+    // shows it: measured from the texts, which costs a fraction of asking
+    // the delegate for every cell's size.
+    QFont bold = view_->font();
+    bold.setBold(true);
+    const QFontMetrics cells(bold), titles(view_->horizontalHeader()->font());
+    const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 6;
+    const int check = view_->style()->pixelMetric(QStyle::PM_IndicatorWidth) + margin;
+    for (int column = 0; column < CompareModel::ColumnCount; ++column) {
+        int widest = titles.horizontalAdvance(
+                         model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                     2 * margin;
+        for (int row = 0; row < model_->rowCount(); ++row)
+            widest = std::max(
+                widest, cells.horizontalAdvance(model_->index(row, column).data().toString()) +
+                            (column == CompareModel::Slot ? check : 0) + margin);
+        view_->setColumnWidth(column, widest);
+    }
 }
 
 void CompareWindow::showEvent(QShowEvent *event) {

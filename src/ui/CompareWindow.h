@@ -85,6 +85,7 @@ class CompareWindow : public QWidget {
   private:
     void refresh();
     void display(Comparison comparison);
+    void fitColumns();
 
     SpellDocument &doc_;
     QByteArray file_;
