@@ -38,27 +38,32 @@ QString tooShort(const QString &what, qint64 size) {
         .arg(what, GroupedNumber(size), GroupedNumber(MinimumImageSize));
 }
 
-// Whether a byte of the image is one that Take takes: record bytes 1..7 and
-// the four name bytes of a slot.
-bool isTaken(qint64 at) {
-    const qint64 record = at - SpellTableOffset, name = at - NameTableOffset;
-    if (record >= 0 && record < SpellTableSize)
-        return record % RecordSize < FieldCount;
-    return name >= 0 && name < NameTableSize && name % NameRecordSize < NameLength;
-}
-
 // The bytes that differ between two images over their common length and
-// that Take does not take.
+// that Take does not take (record bytes 1..7 and the four name bytes of each
+// slot): all that differ, less the taken ones.
 qint64 untakenChanges(const QByteArray &before, const QByteArray &after) {
     const qint64 common = std::min(before.size(), after.size());
-    constexpr qint64 Block = 4096;
-    qint64 count = 0;
-    for (qint64 from = 0; from < common; from += Block) {
-        const qint64 n = std::min(Block, common - from);
-        if (std::memcmp(before.constData() + from, after.constData() + from, size_t(n)) == 0)
-            continue;
-        for (qint64 at = from; at < from + n; ++at)
-            count += before[at] != after[at] && !isTaken(at);
+    const char *a = before.constData(), *b = after.constData();
+    qint64 count = 0, at = 0;
+    // Eight bytes at a time, a patch may rewrite a whole image: in x, the
+    // high bit of each byte that differs, then those bits summed.
+    constexpr quint64 Low7 = 0x7F7F7F7F7F7F7F7FULL, Ones = 0x0101010101010101ULL;
+    for (; at + 8 <= common; at += 8) {
+        quint64 x, y;
+        std::memcpy(&x, a + at, 8);
+        std::memcpy(&y, b + at, 8);
+        x ^= y;
+        if (x)
+            count += qint64(((((((x & Low7) + Low7) | x) & ~Low7) >> 7) * Ones) >> 56);
+    }
+    for (; at < common; ++at)
+        count += a[at] != b[at];
+    const auto taken = [&](qint64 offset) { count -= offset < common && a[offset] != b[offset]; };
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        for (int k = 0; k < FieldCount; ++k)
+            taken(SpellTableOffset + slot * RecordSize + k);
+        for (int k = 0; k < NameLength; ++k)
+            taken(NameTableOffset + slot * NameRecordSize + k);
     }
     return count;
 }

@@ -255,7 +255,7 @@ AppliedPatch ApplyBps(const QByteArray &source, const QByteArray &patch,
                                       "patch")
                            .arg(patch.size()));
     const qint64 end = patch.size() - BpsFooter;
-    const quint32 patchCrc = Crc32(patch.left(end + 8));
+    const quint32 patchCrc = Crc32(QByteArray::fromRawData(patch.constData(), end + 8));
     if (patchCrc != word(patch, end + 8))
         return refused(QStringLiteral("wrong checksum: the patch is damaged (its CRC32 is %1; it "
                                       "should be %2)")
@@ -264,13 +264,16 @@ AppliedPatch ApplyBps(const QByteArray &source, const QByteArray &patch,
     const QString problem = BpsReader(source, patch).apply(result.image);
     if (!problem.isEmpty())
         return refused(problem);
-    const quint32 sourceCrc = Crc32(source), targetCrc = Crc32(result.image);
+    const quint32 targetCrc = Crc32(result.image);
     result.madeFor = word(patch, end);
-    result.checkedAgainst = imageCrc.value_or(sourceCrc);
     result.targetMatches = targetCrc == word(patch, end + 4);
+    // The source's own CRC-32 only where it decides something: a pass over
+    // a whole image.
+    const auto sourceCrc = [&source] { return Crc32(source); };
+    result.checkedAgainst = imageCrc ? *imageCrc : sourceCrc();
     // Patched bytes that are exactly the patch's source make exactly its
     // target, unless the patch is wrong.
-    if (!result.targetMatches && sourceCrc == *result.madeFor)
+    if (!result.targetMatches && sourceCrc() == *result.madeFor)
         return refused(QStringLiteral("wrong checksum: the patched image's CRC32 is %1; the "
                                       "patch says %2")
                            .arg(hex(targetCrc), hex(word(patch, end + 4))));

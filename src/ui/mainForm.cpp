@@ -72,6 +72,7 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
         connect(action, &QAction::triggered, this, handler);
     connect(ui->menuFileExport, &QAction::triggered, files_, &FileCommands::exportSpells);
     connect(ui->menuFileCreatePatch, &QAction::triggered, files_, &FileCommands::createPatch);
+    connect(ui->menuFileCompare, &QAction::triggered, files_, &FileCommands::compare);
     BindHistory(*doc_.undoStack(), *ui->menuEditUndo, *ui->menuEditRedo);
     connect(&doc_, &SpellDocument::slotChanged, this, &mainForm::followDocument);
     connect(&doc_, &SpellDocument::marksChanged, this, &mainForm::ShowChangeMarks);
@@ -101,13 +102,13 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     for (QLineEdit *edit : {ui->txtName, ui->txtByte2, ui->cbByte1->lineEdit()})
         edit->installEventFilter(this);
 
-    // An image file dropped from a file manager opens as Open would.
+    // An image file dropped from a file manager opens as Open would; a patch
+    // or a spell file opens its comparison.
     auto *drop = new FileDrop(this);
     for (QWidget *w : std::initializer_list<QWidget *>{this, ui->txtName, ui->txtByte2, ui->txtRaw,
                                                        ui->cbByte1->lineEdit()})
         drop->watch(w);
-    connect(drop, &FileDrop::dropped, this,
-            [this](const QString &path) { files_->openChosen(path, false); });
+    connect(drop, &FileDrop::dropped, files_, &FileCommands::openDropped);
 
     // The wheel only turns a list the user is working in: passing over the
     // window must not edit a spell.
@@ -192,9 +193,8 @@ void mainForm::closeEvent(QCloseEvent *event) {
 }
 
 void mainForm::menuFileImport_Click() {
-    // The slots it changes do not take the selection away.
-    ownEdit([this] { files_->import(); });
-    ShowSpell();
+    // The slots it changes do not take the selection away; they show before its message.
+    ownEdit([this] { files_->import([this] { ShowSpell(); }); });
 }
 
 void mainForm::menuHelpContents_Click() {
