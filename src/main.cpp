@@ -6,6 +6,9 @@
 #include <QCommandLineParser>
 #include <QFile>
 
+#include <clocale>
+#include <cstring>
+
 namespace {
 
 void nameProgram() {
@@ -135,11 +138,22 @@ bool noDisplay(int argc, char *argv[]) {
     return true;
 }
 
+// Qt needs a UTF-8 character set. In the C locale of a minimal system it
+// takes C.UTF-8 by itself, but Qt 6.8 says so in four lines on standard
+// error before every command's output and message; asked for first, C.UTF-8
+// comes without them.
+void preferUtf8() {
+    const char *ctype = std::setlocale(LC_CTYPE, "");
+    if (ctype && (std::strcmp(ctype, "C") == 0 || std::strcmp(ctype, "POSIX") == 0))
+        qputenv(qEnvironmentVariableIsEmpty("LC_ALL") ? "LC_CTYPE" : "LC_ALL", "C.UTF-8");
+}
+
 } // namespace
 
 // Starts the editor: on the image named on the command line (as a file
 // manager's "Open with" does), or asking for one.
 int main(int argc, char *argv[]) {
+    preferUtf8();
     // A plain start (no option, at most one image, as a file manager or a
     // launcher starts it) needs no parser and no throwaway application.
     bool plain = argc <= 2;
