@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "cli/Usage.h"
 #include "data/NameCodec.h"
 #include "document/SpellDocument.h"
 #include "fields/FieldLists.h"
@@ -40,9 +41,8 @@ int failed(const QString &why) {
     return 1;
 }
 
-int usage(const QCommandLineParser &parser, const QString &why) {
-    print(stderr, why + QStringLiteral("\n\n") + parser.helpText());
-    return 2;
+int usage(const QCommandLineParser &, const QString &why) {
+    return UsageError(why);
 }
 
 // Output that went nowhere (a full disk, a closed pipe) is a failure.

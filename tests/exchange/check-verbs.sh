@@ -12,10 +12,10 @@ expect() { # STATUS STDOUT-REGEX STDERR-REGEX ARGS...
     [[ $got -eq $status && $(<out.txt) =~ $out && $(<err.txt) =~ $err &&
         ! $(<err.txt) =~ platforms ]] || fail "$* exited $got:"$'\n'"$(cat out.txt err.txt)"
 }
-expect 0 '^corvantis-spell-editor 1\.5$' '^$' --version
+expect 0 '^corvantis-spell-editor 1\.6'$'\n' '^$' --version
 expect 0 '^Usage:.*image' '^$' --help
-expect 2 '^$' 'Unknown option.*Usage:' --no-such-option
-expect 2 '^$' 'one image at most.*Usage:' a.nes b.nes
+expect 2 '^$' 'Unknown option.*Try' --no-such-option
+expect 2 '^$' 'one image at most.*Try' a.nes b.nes
 expect 0 $'\n   8  LAMP   LAMP  FF 08 00 10 08 B0 2C  FF Non-combat       Cure Blind        No Elemental   One Ally       Positive Effect     Bar of Light    Whitish\n' '^$' --list demo.nes
 expect 0 '"format": "corvantis-spells".*"slot": 63' '^$' --export - demo.nes
 expect 0 '^$' '^$' --export spells.csv demo.nes
@@ -39,8 +39,8 @@ expect 0 '^Wrote p.ips' '' --create-patch orig.nes --output p.ips demo.nes
 [[ $(head -c5 p.ips) == PATCH && $(head -c4 p.bps) == BPS1 && $(wc -l <spells.csv) == 65 ]] ||
     fail "a file in the wrong format"
 expect 1 '^$' 'cannot read no.nes: No such file' --list no.nes
-expect 2 '^$' 'one image.*Usage:' --list demo.nes orig.nes
-expect 2 '^$' 'p.txt: a patch file ends in .ips or .bps.*Usage:' --create-patch orig.nes --output p.txt demo.nes
+expect 2 '^$' 'one image.*Try' --list demo.nes orig.nes
+expect 2 '^$' 'p.txt: a patch file ends in .ips or .bps.*Try' --create-patch orig.nes --output p.txt demo.nes
 # Only regular files are written or read, and an existing one stays the file it was.
 mkfifo pipe.json && truncate -s 70M big.nes && ln demo.nes twin.nes && chmod 4755 demo.nes &&
     echo '{"format": "corvantis-spells", "version": 1, "spells": [{"slot": 6, "elemental": 32}]}' \
