@@ -1,10 +1,10 @@
 #include "cli/CommandLine.h"
 #include "cli/Usage.h"
+#include "data/FileNames.h"
 #include "ui/mainForm.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFile>
 
 #include <clocale>
 #include <cstring>
@@ -83,7 +83,11 @@ QString parseCommandLine(int argc, char *argv[], int &status) {
     nameProgram();
     QCommandLineParser parser;
     addOptions(parser, false);
-    if (!parser.parse(QCoreApplication::arguments())) {
+    // File names are bytes: each argument is kept as given, valid UTF-8 or not.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(corvantis::DecodeFileName(argv[i]));
+    if (!parser.parse(arguments)) {
         status = corvantis::cli::UsageError(parser.errorText());
         return {};
     }
@@ -160,7 +164,7 @@ int main(int argc, char *argv[]) {
     for (int i = 1; i < argc; ++i)
         plain = plain && argv[i][0] != '-' && argv[i][0] != '\0';
     int status = -1;
-    const QString image = plain ? (argc == 2 ? QFile::decodeName(argv[1]) : QString())
+    const QString image = plain ? (argc == 2 ? corvantis::DecodeFileName(argv[1]) : QString())
                                 : parseCommandLine(argc, argv, status);
     if (status >= 0)
         return status;

@@ -23,33 +23,9 @@ const QString Compare = QStringLiteral("compare");
 const QString Output = QStringLiteral("output");
 const QString Force = QStringLiteral("force");
 
-void print(FILE *stream, const QString &text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-// A line on standard error, after the program's name; the carriage return
-// that joins a message's sentences in the window is a blank here.
+// A line on standard error that does not end the verb.
 void warn(const QString &text) {
-    print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") +
-                      QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')) +
-                      QLatin1Char('\n'));
-}
-
-int failed(const QString &why) {
-    warn(why);
-    return 1;
-}
-
-int usage(const QCommandLineParser &, const QString &why) {
-    return UsageError(why);
-}
-
-// Output that went nowhere (a full disk, a closed pipe) is a failure.
-int finish(int status) {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return failed(QStringLiteral("cannot write to standard output"));
-    return status;
+    Failed(text);
 }
 
 // The columns of --list and --compare.
@@ -128,14 +104,14 @@ class VerbAsker : public Asker {
 int report(const Outcome &outcome) {
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
-    return outcome.ok() ? 0 : failed(outcome.reason);
+    return outcome.ok() ? 0 : Failed(outcome.reason);
 }
 
 int exportSpells(const SpellDocument &doc, const QString &file) {
     if (file == QLatin1String("-")) {
         const QByteArray json = ExportJson(doc.store());
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-        return finish(0);
+        return PrintOut(QString());
     }
     return report(doc.exportTo(file, *ExportFormatOf(file)));
 }
@@ -146,18 +122,17 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file, 
         file == QLatin1String("-") ? doc.planImport(readInput(), QStringLiteral("standard input"))
                                    : doc.planImport(file);
     if (!plan.error.isEmpty())
-        return failed(plan.error);
+        return Failed(plan.error);
     if (!plan.special.isEmpty() && !force) {
         QStringList special;
         for (int slot : plan.special)
             special.append(QStringLiteral("%1 %2").arg(slot).arg(SlotLabels().value(slot)));
-        return failed(QStringLiteral("%1 would change the record of special slots (First Byte "
+        return Failed(QStringLiteral("%1 would change the record of special slots (First Byte "
                                      "FF): %2; nothing was written. Give --force to import them.")
                           .arg(file, special.join(QStringLiteral(", "))));
     }
     if (plan.records.isEmpty()) {
-        print(stdout, QStringLiteral("No spell changed; %1 was not written.\n").arg(image));
-        return finish(0);
+        return PrintOut(QStringLiteral("No spell changed; %1 was not written.\n").arg(image));
     }
     QStringList changed;
     for (const auto &[slot, r] : plan.records) {
@@ -178,12 +153,11 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file, 
         return report(outcome);
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
-    print(stdout, QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
-                      .arg(changed.size())
-                      .arg(image, changed.join(QLatin1Char('\n'))));
+    PrintOut(QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
+                 .arg(changed.size())
+                 .arg(image, changed.join(QLatin1Char('\n'))));
     // The image is saved: output that went nowhere is said, but the import
     // did not fail.
-    finish(0);
     return 0;
 }
 
@@ -196,9 +170,8 @@ int createPatch(const SpellDocument &doc, const QString &image, const QString &o
         return report(outcome);
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
-    print(stdout,
-          QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(written, original, image));
-    return finish(0);
+    return PrintOut(
+        QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(written, original, image));
 }
 
 // The spells that differ, each differing cell with both values; what else
@@ -206,14 +179,14 @@ int createPatch(const SpellDocument &doc, const QString &image, const QString &o
 int compare(const SpellDocument &doc, const QString &other) {
     const Comparison c = doc.compareWith(other);
     if (!c.ok()) {
-        failed(c.error);
+        Failed(c.error);
         return 2;
     }
     warn(c.count());
     for (const QString &note : c.notes)
         warn(note);
     if (c.spells.empty())
-        return finish(0);
+        return 0;
     QList<QStringList> rows{header()};
     for (const SpellDifference &d : c.spells) {
         QStringList row = spellRow(doc.store(), d.slot);
@@ -225,8 +198,7 @@ int compare(const SpellDocument &doc, const QString &other) {
             row[3 + n] = d.cell(n);
         rows.append(row);
     }
-    print(stdout, table(rows));
-    return finish(1) == 1 ? 1 : 2;
+    return PrintOut(table(rows)) == 0 ? 1 : 2;
 }
 
 } // namespace
@@ -272,28 +244,25 @@ int RunVerb(const QCommandLineParser &parser) {
         if (parser.isSet(name))
             verbs.append(QStringLiteral("--") + name);
     if (verbs.size() != 1)
-        return usage(parser, verbs.isEmpty()
-                                 ? QStringLiteral("--output and --force go with a verb.")
-                                 : QStringLiteral("Give one of %1, not both.")
-                                       .arg(verbs.join(QStringLiteral(", "))));
+        return UsageError(verbs.isEmpty() ? QStringLiteral("--output and --force go with a verb.")
+                                          : QStringLiteral("Give one of %1, not both.")
+                                                .arg(verbs.join(QStringLiteral(", "))));
     if (parser.isSet(Output) != parser.isSet(CreatePatch))
-        return usage(parser, QStringLiteral("--create-patch and --output go together."));
+        return UsageError(QStringLiteral("--create-patch and --output go together."));
     if (parser.isSet(Force) && !parser.isSet(Import))
-        return usage(parser, QStringLiteral("--force goes with --import."));
+        return UsageError(QStringLiteral("--force goes with --import."));
     if (parser.positionalArguments().size() != 1)
-        return usage(
-            parser,
+        return UsageError(
             QStringLiteral("%1 works on one image: give its path once.").arg(verbs.constFirst()));
     const QString imagePath = parser.positionalArguments().constFirst();
     const QString patchPath = parser.value(Output);
     if (parser.isSet(CreatePatch) && !PatchFormatOf(patchPath))
-        return usage(parser,
-                     QStringLiteral("%1: a patch file ends in .ips or .bps.").arg(patchPath));
+        return UsageError(QStringLiteral("%1: a patch file ends in .ips or .bps.").arg(patchPath));
     if (parser.isSet(Export) && parser.value(Export) != QLatin1String("-") &&
         !ExportFormatOf(parser.value(Export)))
-        return usage(parser, QStringLiteral("%1: an export ends in .json or .csv (or is - for "
-                                            "standard output).")
-                                 .arg(parser.value(Export)));
+        return UsageError(QStringLiteral("%1: an export ends in .json or .csv (or is - for "
+                                         "standard output).")
+                              .arg(parser.value(Export)));
 
     // Only --import writes the image; the other verbs read its tables.
     const bool writes = parser.isSet(Import);
@@ -301,15 +270,14 @@ int RunVerb(const QCommandLineParser &parser) {
     SpellDocument doc;
     const Outcome opened = doc.open(imagePath, !writes, asker);
     if (!opened.ok()) {
-        failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
+        Failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
         return parser.isSet(Compare) ? 2 : 1; // trouble, as diff and cmp say it
     }
     if (parser.isSet(List)) {
         QList<QStringList> rows{header()};
         for (int slot = 0; slot < SlotCount; ++slot)
             rows.append(spellRow(doc.store(), slot));
-        print(stdout, table(rows));
-        return finish(0);
+        return PrintOut(table(rows));
     }
     if (parser.isSet(Compare))
         return compare(doc, parser.value(Compare));

@@ -15,8 +15,11 @@ void print(FILE *stream, const QString &text) {
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+// The carriage return that joins a message's sentences in the window is a
+// blank on a terminal.
 QString named(const QString &text) {
-    return QCoreApplication::applicationName() + QStringLiteral(": ") + text + QLatin1Char('\n');
+    return QCoreApplication::applicationName() + QStringLiteral(": ") +
+           QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')) + QLatin1Char('\n');
 }
 
 } // namespace

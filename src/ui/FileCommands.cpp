@@ -1,5 +1,6 @@
 #include "ui/FileCommands.h"
 
+#include "data/FileNames.h"
 #include "fields/FieldLists.h"
 #include "ui/CompareWindow.h"
 #include "ui/Texts.h"
@@ -85,8 +86,8 @@ void FileCommands::save() {
         return;
     }
     // A save that cannot be made is said before asking whether to make it.
-    if (doc_.readOnly() ||
-        ask(texts::SaveQuestion(doc_.path()), Buttons::YesNo, Icon::Question) == Answer::Yes)
+    if (doc_.readOnly() || ask(texts::SaveQuestion(DisplayFileName(doc_.path())), Buttons::YesNo,
+                               Icon::Question) == Answer::Yes)
         report(doc_.save(asker_), texts::ErrorWriting);
 }
 

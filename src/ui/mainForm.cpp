@@ -1,5 +1,6 @@
 #include "ui/mainForm.h"
 
+#include "data/FileNames.h"
 #include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
@@ -158,7 +159,7 @@ void mainForm::applyPendingText() {
 
 void mainForm::showImage() {
     // The file as the kernel found it: the one Save will write.
-    const QString shown = doc_.path();
+    const QString shown = DisplayFileName(doc_.path());
     ui->lblFilenameData->setText(shown);
     ui->lblFilenameData->setToolTip(doc_.readOnly() ? shown + '\n' + texts::ReadOnlyTip : shown);
     ui->lblReadOnly->setVisible(doc_.readOnly());
@@ -293,8 +294,7 @@ bool mainForm::ConfirmSpellChange(bool isNameChange) {
     case SpellDocument::Guard::Allowed:
         break;
     }
-    // A refusal shows the slot as stored again; an allowed edit marks the
-    // slot and the file as it lands in the document's history.
+    // A refusal shows the slot as stored again (an allowed edit is marked by the history).
     if (!allowed)
         ShowSpell();
     return allowed;

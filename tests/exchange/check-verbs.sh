@@ -19,6 +19,8 @@ expect 2 '^$' 'one image at most.*Try' a.nes b.nes
 expect 0 $'\n   8  LAMP   LAMP  FF 08 00 10 08 B0 2C  FF Non-combat       Cure Blind        No Elemental   One Ally       Positive Effect     Bar of Light    Whitish\n' '^$' --list demo.nes
 expect 0 '"format": "corvantis-spells".*"slot": 63' '^$' --export - demo.nes
 expect 0 '^$' '^$' --export spells.csv demo.nes
+expect 0 '^$' '^$' --export $'x\xff.csv' demo.nes
+cmp -s $'x\xff.csv' spells.csv || fail "a name that is not UTF-8 was changed"
 "${bin[@]}" --export - demo.nes >/dev/full 2>/dev/null && fail "writing to a full disk succeeded"
 echo '{"format": "other"}' >bad.json
 expect 1 '^$' 'bad.json: format: "other" is not "corvantis-spells"' --import bad.json demo.nes
