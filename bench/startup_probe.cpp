@@ -1,5 +1,5 @@
 // Times a program's start-up to its first frame on the X server in DISPLAY,
-// beside a reference program's.
+// beside reference programs'.
 //
 // One start: the clock starts just before fork(). The program's window is the
 // first top-level window mapped whose _NET_WM_PID is the started process (Qt
@@ -23,17 +23,18 @@
 //
 // Usage:
 //   corvantis-startup-probe ROUNDS PROGRAM [ARGS...] -- REFERENCE [ARGS...]
+//                           [-- REFERENCE [ARGS...]]
 //       One start of each not counted, then ROUNDS rounds of one start of each,
-//       the order alternating from round to round. Prints for each the median
-//       and best time to the first frame, the ratio of the medians with its
-//       95 % interval (bootstrap over the paired rounds), and the peak memory
-//       (VmHWM) of three more starts each, read one second after the first
-//       frame, so that what the first paints allocate is counted.
-//   corvantis-startup-probe --stop-at-frame PROGRAM [ARGS...]
-//       One start, sent SIGTERM the moment its first frame shows, without a
-//       ping; for a program under callgrind, whose counts then end at the
-//       first frame (plus what runs until the signal lands: the rest of that
-//       frame's put, before the program falls idle). Prints frame_ms=...
+//       the order turning from round to round. Prints for each the median and
+//       best time to the first frame, the ratio of the program's median to
+//       each reference's with its 95 % interval (bootstrap over the rounds),
+//       and the peak memory (VmHWM) of three more starts each, read one second
+//       after the first frame, so that what the first paints allocate is
+//       counted.
+//   corvantis-startup-probe --until-exit PROGRAM [ARGS...]
+//       One start that ends by itself after its first frame, as a program does
+//       under callgrind with bench/settle.cpp loaded; fails when no frame was
+//       seen or the exit status is not 0. Prints frame_ms=...
 // Figures are printed, never judged: only a start that cannot be measured fails.
 
 #include <X11/Xatom.h>
@@ -66,7 +67,6 @@ constexpr auto Limit = std::chrono::seconds(120);
 constexpr auto Settle = std::chrono::milliseconds(1000);
 constexpr int PeakStarts = 3;
 constexpr int Resamples = 10000;
-constexpr double RatioTarget = 1.05;
 constexpr double PeakTargetMib = 40;
 
 double msSince(Clock::time_point start) {
@@ -100,7 +100,7 @@ bool overlaps(const XRectangle &a, const XRectangle &b) {
 enum class Until {
     Answered, // the first frame and the ping's answer
     Settled,  // the same, then Settle longer for the peak memory
-    Frame,    // SIGTERM at the first frame, no ping
+    Exit,     // the first frame, then the program's own exit; no ping
 };
 
 struct Start {
@@ -151,24 +151,13 @@ class Probe {
         }
         Window window = None;
         XRectangle area{};
-        bool signalled = false;
-        while (s.frameMs < 0 || (until != Until::Frame && s.pingMs < 0)) {
-            int status = 0;
-            if (Clock::now() - start > Limit || waitpid(pid, &status, WNOHANG) == pid) {
-                std::fprintf(stderr, "startup-probe: %s %s before its first frame\n", argv[0],
-                             Clock::now() - start > Limit ? "was not up in time" : "ended");
-                end(pid, window, false);
-                return std::nullopt;
-            }
-            XEvent event;
-            if (!nextEvent(event))
-                continue;
+        const auto handle = [&](const XEvent &event) {
             if (event.type == MapNotify && window == None && event.xmap.event == root_ &&
                 pidOf(event.xmap.window) == pid) {
                 s.mappedMs = msSince(start);
                 window = event.xmap.window;
                 area = rectangleOf(window);
-                if (until != Until::Frame)
+                if (until != Until::Exit)
                     ping(window);
             } else if (event.type == ConfigureNotify && window != None &&
                        event.xconfigure.window == window) {
@@ -176,23 +165,49 @@ class Probe {
             } else if (event.type == damageEvent_ + XDamageNotify && window != None &&
                        s.frameMs < 0 && overlaps(damagedArea(event), area)) {
                 s.frameMs = msSince(start);
-                if (until == Until::Frame) {
-                    kill(pid, SIGTERM);
-                    signalled = true;
-                }
             } else if (event.type == ClientMessage && window != None &&
                        event.xclient.message_type == wmProtocols_ &&
                        Atom(event.xclient.data.l[0]) == netWmPing_ &&
                        Window(event.xclient.data.l[2]) == window) {
                 s.pingMs = msSince(start);
             }
+        };
+        // Until the frame and the ping's answer; with Until::Exit, until the
+        // program's exit.
+        while (until == Until::Exit || s.frameMs < 0 || s.pingMs < 0) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                // The program's last requests came before its exit: what they
+                // damaged is reported before the answer to a round trip.
+                XSync(display_, False);
+                XEvent event;
+                while (XPending(display_)) {
+                    XNextEvent(display_, &event);
+                    handle(event);
+                }
+                const bool settled = until == Until::Exit && s.frameMs >= 0 && WIFEXITED(status) &&
+                                     WEXITSTATUS(status) == 0;
+                if (!settled)
+                    std::fprintf(stderr, "startup-probe: %s ended %s\n", argv[0],
+                                 s.frameMs < 0 ? "before its first frame" : "with a failure");
+                end(pid, window, true);
+                return settled ? std::optional<Start>(s) : std::nullopt;
+            }
+            if (Clock::now() - start > Limit) {
+                std::fprintf(stderr, "startup-probe: %s was not up in time\n", argv[0]);
+                end(pid, window, false);
+                return std::nullopt;
+            }
+            XEvent event;
+            if (nextEvent(event))
+                handle(event);
         }
         if (until == Until::Settled) {
             const long atFrame = peakKib(pid);
             std::this_thread::sleep_for(Settle);
             s.peakKib = std::max(atFrame, peakKib(pid));
         }
-        end(pid, window, signalled);
+        end(pid, window, false);
         return s;
     }
 
@@ -245,8 +260,8 @@ class Probe {
 
     // Ends the program and waits until its window has left the screen, so
     // that the damage of its going cannot be taken for the next one's frame.
-    void end(pid_t pid, Window window, bool signalled) {
-        if (!signalled)
+    void end(pid_t pid, Window window, bool ended) {
+        if (!ended)
             kill(pid, SIGTERM);
         int status = 0;
         waitpid(pid, &status, 0);
@@ -329,33 +344,37 @@ const char *baseName(const char *path) {
     return slash ? slash + 1 : path;
 }
 
-int compare(Probe &probe, int rounds, Series &program, Series &reference) {
+// series[0] is the program, the rest its references.
+int compare(Probe &probe, int rounds, std::vector<Series> &series) {
     // Warm-up: the libraries come into the page cache, the session bus
     // starts what it starts on first use.
-    if (!probe.run(program.argv, Until::Answered) || !probe.run(reference.argv, Until::Answered))
-        return 1;
-    for (int r = 0; r < rounds; ++r) {
-        Series &first = r % 2 ? reference : program;
-        Series &second = r % 2 ? program : reference;
-        if (!record(probe, first) || !record(probe, second))
+    for (const Series &s : series)
+        if (!probe.run(s.argv, Until::Answered))
             return 1;
-    }
-    if (!measurePeak(probe, program) || !measurePeak(probe, reference))
-        return 1;
+    const size_t n = series.size();
+    for (int r = 0; r < rounds; ++r)
+        for (size_t k = 0; k < n; ++k)
+            if (!record(probe, series[(size_t(r) + k) % n]))
+                return 1;
+    for (Series &s : series)
+        if (!measurePeak(probe, s))
+            return 1;
 
     std::printf("    %-26s %12s %10s %10s %12s %12s\n", "(medians, best, peak)", "first frame",
                 "best", "mapped", "ping answer", "peak memory");
-    for (const Series *s : {&program, &reference})
-        std::printf("    %-26s %9.1f ms %7.1f ms %7.1f ms %9.1f ms %8.1f MiB\n", s->name,
-                    median(s->frame), best(s->frame), median(s->mapped), median(s->ping),
-                    double(s->peakKib) / 1024);
-    const double ratio = median(program.frame) / median(reference.frame);
-    const auto [low, high] = ratioInterval(program.frame, reference.frame);
-    std::printf("    start-up ratio: %.3f x by medians   (target within %.2f x: %s)\n"
-                "                    95 %% interval %.3f-%.3f (bootstrap over %d paired rounds)\n"
-                "                    %.3f x by best\n",
-                ratio, RatioTarget, ratio <= RatioTarget ? "within target" : "MISSED", low, high,
-                rounds, best(program.frame) / best(reference.frame));
+    for (const Series &s : series)
+        std::printf("    %-26s %9.1f ms %7.1f ms %7.1f ms %9.1f ms %8.1f MiB\n", s.name,
+                    median(s.frame), best(s.frame), median(s.mapped), median(s.ping),
+                    double(s.peakKib) / 1024);
+    const Series &program = series[0];
+    for (size_t k = 1; k < n; ++k) {
+        const Series &reference = series[k];
+        const auto [low, high] = ratioInterval(program.frame, reference.frame);
+        std::printf("    start-up ratio to %s: %.3f x by medians, %.3f x by best\n"
+                    "        95 %% interval %.3f-%.3f (bootstrap over %d rounds)\n",
+                    reference.name, median(program.frame) / median(reference.frame),
+                    best(program.frame) / best(reference.frame), low, high, rounds);
+    }
     const double peakMib = double(program.peakKib) / 1024;
     std::printf("    peak memory of %s: %.1f MiB, the most of %d starts   (target within %g MiB: "
                 "%s)\n",
@@ -368,30 +387,34 @@ int compare(Probe &probe, int rounds, Series &program, Series &reference) {
 
 int main(int argc, char *argv[]) {
     Probe probe;
-    if (argc >= 3 && std::strcmp(argv[1], "--stop-at-frame") == 0) {
+    if (argc >= 3 && std::strcmp(argv[1], "--until-exit") == 0) {
         if (!probe.open())
             return 2;
-        const auto start = probe.run(argv + 2, Until::Frame);
+        const auto start = probe.run(argv + 2, Until::Exit);
         if (!start)
             return 1;
         std::printf("frame_ms=%.1f\n", start->frameMs);
         return 0;
     }
-    const int split = int(
-        std::find_if(argv, argv + argc, [](const char *a) { return std::strcmp(a, "--") == 0; }) -
-        argv);
+    // PROGRAM ... -- REFERENCE ... [-- REFERENCE ...]: each "--" ends the
+    // arguments before it.
+    std::vector<Series> series;
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 0;
-    if (rounds < 1 || split < 3 || split + 1 >= argc) {
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            argv[i] = nullptr;
+        else if (i == 2 || !argv[i - 1])
+            series.emplace_back(baseName(argv[i]), argv + i);
+    }
+    if (rounds < 1 || series.size() < 2 || !argv[argc - 1]) {
         std::fprintf(stderr,
-                     "usage: %s ROUNDS PROGRAM [ARGUMENTS...] -- REFERENCE [ARGUMENTS...]\n"
-                     "       %s --stop-at-frame PROGRAM [ARGUMENTS...]\n",
+                     "usage: %s ROUNDS PROGRAM [ARGUMENTS...] -- REFERENCE [ARGUMENTS...] "
+                     "[-- REFERENCE [ARGUMENTS...]]\n"
+                     "       %s --until-exit PROGRAM [ARGUMENTS...]\n",
                      argv[0], argv[0]);
         return 2;
     }
-    argv[split] = nullptr; // ends the program's arguments
-    Series program(baseName(argv[2]), argv + 2);
-    Series reference(baseName(argv[split + 1]), argv + split + 1);
     if (!probe.open())
         return 2;
-    return compare(probe, rounds, program, reference);
+    return compare(probe, rounds, series);
 }

@@ -1,10 +1,12 @@
 #include "cli/CommandLine.h"
 
+#include "cli/Usage.h"
 #include "data/NameCodec.h"
 #include "document/SpellDocument.h"
 #include "fields/FieldLists.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,52 +19,34 @@ const QString List = QStringLiteral("list");
 const QString Export = QStringLiteral("export");
 const QString Import = QStringLiteral("import");
 const QString CreatePatch = QStringLiteral("create-patch");
+const QString Compare = QStringLiteral("compare");
 const QString Output = QStringLiteral("output");
 const QString Force = QStringLiteral("force");
 
-void print(FILE *stream, const QString &text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-}
-
-// A line on standard error, after the program's name; the carriage return
-// that joins a message's sentences in the window is a blank here.
+// A line on standard error that does not end the verb.
 void warn(const QString &text) {
-    print(stderr, QCoreApplication::applicationName() + QStringLiteral(": ") +
-                      QString(text).replace(QLatin1Char('\r'), QLatin1Char(' ')) +
-                      QLatin1Char('\n'));
+    Failed(text);
 }
 
-int failed(const QString &why) {
-    warn(why);
-    return 1;
-}
-
-int usage(const QCommandLineParser &parser, const QString &why) {
-    print(stderr, why + QStringLiteral("\n\n") + parser.helpText());
-    return 2;
-}
-
-// Output that went nowhere (a full disk, a closed pipe) is a failure.
-int finish(int status) {
-    if (std::fflush(stdout) != 0 || std::ferror(stdout))
-        return failed(QStringLiteral("cannot write to standard output"));
-    return status;
-}
-
-// The spells as a table with aligned columns.
-QString table(const MainModule &store) {
-    QList<QStringList> rows{{QStringLiteral("Slot"), QStringLiteral("Label"),
-                             QStringLiteral("Name"), QStringLiteral("Raw Data")}};
+// The columns of --list and --compare.
+QStringList header() {
+    QStringList row{QStringLiteral("Slot"), QStringLiteral("Label"), QStringLiteral("Name"),
+                    QStringLiteral("Raw Data")};
     for (int n = 1; n <= FieldCount; ++n)
-        rows[0].append(FieldCaption(n));
-    for (int slot = 0; slot < SlotCount; ++slot) {
-        QStringList row{QString::number(slot), SlotLabels().value(slot),
-                        DecodeName(store.SpellNames[slot]), RawLine(store, slot).trimmed()};
-        for (int n = 1; n <= FieldCount; ++n)
-            row.append(FieldText(store, slot, n));
-        rows.append(row);
-    }
+        row.append(FieldCaption(n));
+    return row;
+}
+
+QStringList spellRow(const MainModule &store, int slot) {
+    QStringList row{QString::number(slot), SlotLabels().value(slot),
+                    DecodeName(store.SpellNames[slot]), RawLine(store, slot).trimmed()};
+    for (int n = 1; n <= FieldCount; ++n)
+        row.append(FieldText(store, slot, n));
+    return row;
+}
+
+// Rows as a table with aligned columns.
+QString table(const QList<QStringList> &rows) {
     QList<qsizetype> widths(rows[0].size(), 0);
     for (const QStringList &row : rows)
         for (qsizetype c = 0; c < row.size(); ++c)
@@ -77,6 +61,15 @@ QString table(const MainModule &store) {
         out += line + QLatin1Char('\n');
     }
     return out;
+}
+
+// Standard input, as a spell file: no larger than an image.
+QByteArray readInput() {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = in.read(MaximumImageSize + 1);
+    return bytes.size() > MaximumImageSize ? QByteArray() : bytes;
 }
 
 // The command line's answers to the session's questions: it never asks.
@@ -111,34 +104,35 @@ class VerbAsker : public Asker {
 int report(const Outcome &outcome) {
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
-    return outcome.ok() ? 0 : failed(outcome.reason);
+    return outcome.ok() ? 0 : Failed(outcome.reason);
 }
 
 int exportSpells(const SpellDocument &doc, const QString &file) {
     if (file == QLatin1String("-")) {
         const QByteArray json = ExportJson(doc.store());
         std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
-        return finish(0);
+        return PrintOut(QString());
     }
     return report(doc.exportTo(file, *ExportFormatOf(file)));
 }
 
 int importSpells(SpellDocument &doc, const QString &image, const QString &file, VerbAsker &asker,
                  bool force) {
-    const SpellDocument::ImportPlan plan = doc.planImport(file);
+    const SpellDocument::ImportPlan plan =
+        file == QLatin1String("-") ? doc.planImport(readInput(), QStringLiteral("standard input"))
+                                   : doc.planImport(file);
     if (!plan.error.isEmpty())
-        return failed(plan.error);
+        return Failed(plan.error);
     if (!plan.special.isEmpty() && !force) {
         QStringList special;
         for (int slot : plan.special)
             special.append(QStringLiteral("%1 %2").arg(slot).arg(SlotLabels().value(slot)));
-        return failed(QStringLiteral("%1 would change the record of special slots (First Byte "
+        return Failed(QStringLiteral("%1 would change the record of special slots (First Byte "
                                      "FF): %2; nothing was written. Give --force to import them.")
                           .arg(file, special.join(QStringLiteral(", "))));
     }
     if (plan.records.isEmpty()) {
-        print(stdout, QStringLiteral("No spell changed; %1 was not written.\n").arg(image));
-        return finish(0);
+        return PrintOut(QStringLiteral("No spell changed; %1 was not written.\n").arg(image));
     }
     QStringList changed;
     for (const auto &[slot, r] : plan.records) {
@@ -159,12 +153,11 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file, 
         return report(outcome);
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
-    print(stdout, QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
-                      .arg(changed.size())
-                      .arg(image, changed.join(QLatin1Char('\n'))));
+    PrintOut(QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
+                 .arg(changed.size())
+                 .arg(image, changed.join(QLatin1Char('\n'))));
     // The image is saved: output that went nowhere is said, but the import
     // did not fail.
-    finish(0);
     return 0;
 }
 
@@ -177,9 +170,35 @@ int createPatch(const SpellDocument &doc, const QString &image, const QString &o
         return report(outcome);
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
-    print(stdout,
-          QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(written, original, image));
-    return finish(0);
+    return PrintOut(
+        QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(written, original, image));
+}
+
+// The spells that differ, each differing cell with both values; what else
+// is to be said on standard error. 0: none differ, 1: some do, 2: trouble.
+int compare(const SpellDocument &doc, const QString &other) {
+    const Comparison c = doc.compareWith(other);
+    if (!c.ok()) {
+        Failed(c.error);
+        return 2;
+    }
+    warn(c.count());
+    for (const QString &note : c.notes)
+        warn(note);
+    if (c.spells.empty())
+        return 0;
+    QList<QStringList> rows{header()};
+    for (const SpellDifference &d : c.spells) {
+        QStringList row = spellRow(doc.store(), d.slot);
+        const QString theirs = RawLine(c.theirs, d.slot).trimmed();
+        if (row[3] != theirs)
+            row[3] += QStringLiteral(" → ") + theirs;
+        row[2] = d.cell(NameColumn);
+        for (int n = 1; n <= FieldCount; ++n)
+            row[3 + n] = d.cell(n);
+        rows.append(row);
+    }
+    return PrintOut(table(rows)) == 0 ? 1 : 2;
 }
 
 } // namespace
@@ -197,6 +216,11 @@ void AddOptions(QCommandLineParser &parser) {
          QStringLiteral("file")},
         {Force, QStringLiteral("With --import: also change the record of a special slot "
                                "(First Byte FF).")},
+        {Compare,
+         QStringLiteral("Prints the spells that differ between the image and <other>: another "
+                        "image, an IPS or BPS patch (applied in memory) or a JSON spell file. "
+                        "Exit status 0: none differ, 1: some do, 2: trouble."),
+         QStringLiteral("other")},
         {CreatePatch,
          QStringLiteral("Writes a patch that turns <original> into the image (needs --output)."),
          QStringLiteral("original")},
@@ -208,7 +232,7 @@ void AddOptions(QCommandLineParser &parser) {
 }
 
 bool HasVerb(const QCommandLineParser &parser) {
-    for (const QString &name : {List, Export, Import, CreatePatch, Output, Force})
+    for (const QString &name : {List, Export, Import, CreatePatch, Compare, Output, Force})
         if (parser.isSet(name))
             return true;
     return false;
@@ -216,44 +240,47 @@ bool HasVerb(const QCommandLineParser &parser) {
 
 int RunVerb(const QCommandLineParser &parser) {
     QStringList verbs;
-    for (const QString &name : {List, Export, Import, CreatePatch})
+    for (const QString &name : {List, Export, Import, CreatePatch, Compare})
         if (parser.isSet(name))
             verbs.append(QStringLiteral("--") + name);
     if (verbs.size() != 1)
-        return usage(parser, verbs.isEmpty()
-                                 ? QStringLiteral("--output and --force go with a verb.")
-                                 : QStringLiteral("Give one of %1, not both.")
-                                       .arg(verbs.join(QStringLiteral(", "))));
+        return UsageError(verbs.isEmpty() ? QStringLiteral("--output and --force go with a verb.")
+                                          : QStringLiteral("Give one of %1, not both.")
+                                                .arg(verbs.join(QStringLiteral(", "))));
     if (parser.isSet(Output) != parser.isSet(CreatePatch))
-        return usage(parser, QStringLiteral("--create-patch and --output go together."));
+        return UsageError(QStringLiteral("--create-patch and --output go together."));
     if (parser.isSet(Force) && !parser.isSet(Import))
-        return usage(parser, QStringLiteral("--force goes with --import."));
+        return UsageError(QStringLiteral("--force goes with --import."));
     if (parser.positionalArguments().size() != 1)
-        return usage(
-            parser,
+        return UsageError(
             QStringLiteral("%1 works on one image: give its path once.").arg(verbs.constFirst()));
     const QString imagePath = parser.positionalArguments().constFirst();
     const QString patchPath = parser.value(Output);
     if (parser.isSet(CreatePatch) && !PatchFormatOf(patchPath))
-        return usage(parser,
-                     QStringLiteral("%1: a patch file ends in .ips or .bps.").arg(patchPath));
+        return UsageError(QStringLiteral("%1: a patch file ends in .ips or .bps.").arg(patchPath));
     if (parser.isSet(Export) && parser.value(Export) != QLatin1String("-") &&
         !ExportFormatOf(parser.value(Export)))
-        return usage(parser, QStringLiteral("%1: an export ends in .json or .csv (or is - for "
-                                            "standard output).")
-                                 .arg(parser.value(Export)));
+        return UsageError(QStringLiteral("%1: an export ends in .json or .csv (or is - for "
+                                         "standard output).")
+                              .arg(parser.value(Export)));
 
     // Only --import writes the image; the other verbs read its tables.
     const bool writes = parser.isSet(Import);
     VerbAsker asker(parser.isSet(Force), writes);
     SpellDocument doc;
     const Outcome opened = doc.open(imagePath, !writes, asker);
-    if (!opened.ok())
-        return failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
-    if (parser.isSet(List)) {
-        print(stdout, table(doc.store()));
-        return finish(0);
+    if (!opened.ok()) {
+        Failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
+        return parser.isSet(Compare) ? 2 : 1; // trouble, as diff and cmp say it
     }
+    if (parser.isSet(List)) {
+        QList<QStringList> rows{header()};
+        for (int slot = 0; slot < SlotCount; ++slot)
+            rows.append(spellRow(doc.store(), slot));
+        return PrintOut(table(rows));
+    }
+    if (parser.isSet(Compare))
+        return compare(doc, parser.value(Compare));
     if (parser.isSet(Export))
         return exportSpells(doc, parser.value(Export));
     if (parser.isSet(Import))

@@ -158,6 +158,51 @@ Outcome SpellDocument::applyImport(const ImportPlan &plan, Asker &asker, QList<i
         plan.records, [&](int count) { return reasons::ImportStep(count, name); }, asker, taken);
 }
 
+Comparison SpellDocument::compareWith(const QString &path, QByteArray *file) const {
+    QByteArray read;
+    QString why;
+    // A patch may be larger than the image it makes, not more than twice.
+    if (!ReadFile(path, 2 * MaximumImageSize, read, why)) {
+        Comparison c;
+        c.name = QFileInfo(path).fileName();
+        c.error = named(path, QStringLiteral("cannot read it: ") + why);
+        return c;
+    }
+    if (file)
+        *file = read;
+    return compareWith(read, QFileInfo(path).fileName());
+}
+
+Comparison SpellDocument::compareWith(const QByteArray &file, const QString &name) const {
+    QByteArray saved;
+    QString why;
+    if (IsPatchFile(name, file) && !ReadFile(path(), MaximumImageSize, saved, why)) {
+        Comparison c;
+        c.name = name;
+        c.error = named(path(), why);
+        return c;
+    }
+    return CompareWithFile(file, name, store_, saved);
+}
+
+Outcome SpellDocument::take(const Comparison &comparison, const QList<int> &chosen, Asker &asker,
+                            QList<int> *taken) {
+    if (!comparison.ok())
+        return Outcome::failed(comparison.error);
+    SlotRecords records;
+    for (const SpellChange &c :
+         SpellsToTake(comparison.theirs, std::vector<int>(chosen.begin(), chosen.end()))) {
+        SpellRecord r = record(c.slot);
+        for (int n = 1; n <= FieldCount; ++n)
+            r.bytes[size_t(n - 1)] = *c.bytes[size_t(n - 1)];
+        r.name = *c.name;
+        records.append({c.slot, r});
+    }
+    return change(
+        records, [&](int count) { return reasons::TakeStep(count, comparison.name); }, asker,
+        taken);
+}
+
 Outcome SpellDocument::exportTo(const QString &path, ExportFormat format) const {
     const QString refused = inputReason(path);
     if (!refused.isEmpty())

@@ -25,6 +25,10 @@ inline QString ImportStep(int count, const QString &file) {
     return count == 1 ? QStringLiteral("Import of 1 spell from %1").arg(file)
                       : QStringLiteral("Import of %1 spells from %2").arg(count).arg(file);
 }
+inline QString TakeStep(int count, const QString &file) {
+    return count == 1 ? QStringLiteral("Take of 1 spell from %1").arg(file)
+                      : QStringLiteral("Take of %1 spells from %2").arg(count).arg(file);
+}
 
 inline QString PasteCount(int count, int selected) {
     return QStringLiteral("%1 pasted spells or values do not fit onto %2 selected spells: select "

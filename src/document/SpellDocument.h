@@ -2,6 +2,7 @@
 
 #include "data/MainModule.h"
 #include "document/Outcome.h"
+#include "exchange/Compare.h"
 #include "exchange/Patch.h"
 #include "exchange/SpellExport.h"
 
@@ -123,6 +124,22 @@ class SpellDocument : public QObject {
     // The same from a spell file's bytes; file names it in messages.
     ImportPlan planImport(const QByteArray &json, const QString &file) const;
     Outcome applyImport(const ImportPlan &plan, Asker &asker, QList<int> *taken = nullptr);
+
+    // The spells that differ from another image, from the open image with
+    // a patch applied (in memory: nothing is written), or from a spell file,
+    // with what else is to be said; or why there is nothing to compare.
+    // file (if given) receives the bytes read.
+    Comparison compareWith(const QString &path, QByteArray *file = nullptr) const;
+    // The same with the other file's bytes already read (name: what the
+    // count calls it), so that a comparison can follow the open image's
+    // edits without reading the file again. A patch is applied to the open
+    // image as saved now.
+    Comparison compareWith(const QByteArray &file, const QString &name) const;
+    // Makes the chosen slots hold their spells of the comparison (the seven
+    // record bytes and the name) as one step, "Take of 3 spells from
+    // mod.bps", through the guard as change() does.
+    Outcome take(const Comparison &comparison, const QList<int> &chosen, Asker &asker,
+                 QList<int> *taken = nullptr);
 
     // Writes the spells as JSON or CSV. Refused when path is the open image.
     Outcome exportTo(const QString &path, ExportFormat format) const;

@@ -286,6 +286,10 @@ class BpsWriter {
 
 } // namespace
 
+quint32 Crc32(const QByteArray &bytes) {
+    return crc(bytes.constData(), bytes.size());
+}
+
 std::optional<PatchFormat> PatchFormatOf(const QString &path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("ips"))

@@ -16,6 +16,9 @@ enum class PatchFormat { Ips, Bps };
 // any other.
 std::optional<PatchFormat> PatchFormatOf(const QString &path);
 
+// The CRC-32 that BPS patches hold (zlib's).
+quint32 Crc32(const QByteArray &bytes);
+
 // IPS offsets have three bytes: neither image may be larger than this.
 constexpr qint64 IpsSizeLimit = qint64(1) << 24;
 

@@ -2,7 +2,9 @@
 
 #include "data/ImageLayout.h"
 #include "data/NameCodec.h"
+#include "exchange/JsonKeys.h"
 #include "exchange/SpellExport.h"
+#include "fields/FieldLists.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -44,6 +46,15 @@ std::optional<int> whole(const QJsonValue &value, int low, int high) {
     return int(d);
 }
 
+// Bytes written as hexadecimal digits in either case, two a byte.
+std::optional<QByteArray> hexBytes(const QString &hex) {
+    const QByteArray digits = hex.toLatin1();
+    const QByteArray bytes = QByteArray::fromHex(digits);
+    if (hex.size() % 2 != 0 || bytes.toHex().compare(digits, Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return bytes;
+}
+
 // Line and column (from 1) of a byte offset, for a parse error.
 QString lineAndColumn(const QByteArray &text, int offset) {
     const QByteArray before = text.left(offset);
@@ -66,6 +77,18 @@ class Parser {
         if (!doc.isObject())
             return QStringLiteral("not a spell export: no object at the top");
         const QJsonObject top = doc.object();
+        if (const std::optional<DuplicateKey> twice = FindDuplicateKey(json)) {
+            QString where = twice->path;
+            const QJsonValue slot = top.value(QLatin1String("spells"))
+                                        .toArray()
+                                        .at(twice->spell)
+                                        .toObject()
+                                        .value(QLatin1String("slot"));
+            const std::optional<int> s = whole(slot, 0, SlotCount - 1);
+            if (twice->spell >= 0 && s && !where.endsWith(QLatin1String(".slot")))
+                where += QStringLiteral(" (slot %1)").arg(*s);
+            return where + QStringLiteral(": given twice in one object");
+        }
         const QJsonValue format = top.value(QLatin1String("format"));
         if (format.isUndefined())
             return QStringLiteral("format: missing; not a spell export");
@@ -101,7 +124,8 @@ class Parser {
     }
 
   private:
-    // Returns ".key: what" of the spell's first problem.
+    // Returns ".key: what" of the spell's first problem; once the slot is
+    // known, ".key (slot S): what".
     static QString spell(const QJsonValue &entry, SpellChange &change) {
         if (!entry.isObject())
             return QStringLiteral(": %1 is not a spell").arg(shown(entry));
@@ -115,6 +139,14 @@ class Parser {
                 .arg(shown(slot))
                 .arg(SlotCount - 1);
         change.slot = *s;
+        const auto at = [s](const QString &key) {
+            return QStringLiteral(".%1 (slot %2): ").arg(key).arg(*s);
+        };
+        const QString label = SlotLabels().value(*s);
+        const QJsonValue given = object.value(QLatin1String("label"));
+        if (!given.isUndefined() && given != QJsonValue(label))
+            return at(QStringLiteral("label")) +
+                   QStringLiteral("%1 is not this slot's label (\"%2\")").arg(shown(given), label);
         for (int n = 1; n <= FieldCount; ++n) {
             const QJsonValue value = object.value(FieldKey(n));
             if (value.isUndefined())
@@ -125,26 +157,131 @@ class Parser {
                     .arg(FieldKey(n), shown(value));
             change.bytes[size_t(n - 1)] = quint8(*b);
         }
+        QString problem = raw(object, change, at);
+        if (problem.isEmpty())
+            problem = texts(object, change, at);
+        if (problem.isEmpty())
+            problem = name(object, change, at);
+        return problem;
+    }
+
+    // The Raw Data text: each of its bytes agrees with the byte given for
+    // that field, or gives it.
+    template <typename At>
+    static QString raw(const QJsonObject &object, SpellChange &change, const At &at) {
+        const QJsonValue raw = object.value(QLatin1String("raw"));
+        if (raw.isUndefined())
+            return {};
+        const QStringList parts = raw.toString().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const std::optional<QByteArray> bytes = hexBytes(parts.join(QString()));
+        const bool pairs = std::all_of(parts.begin(), parts.end(),
+                                       [](const QString &part) { return part.size() == 2; });
+        if (!raw.isString() || parts.size() != FieldCount || !pairs || !bytes)
+            return at(QStringLiteral("raw")) +
+                   QStringLiteral("%1 is not seven bytes in hexadecimal").arg(shown(raw));
+        for (int n = 1; n <= FieldCount; ++n) {
+            std::optional<quint8> &b = change.bytes[size_t(n - 1)];
+            const quint8 v = quint8(bytes->at(n - 1));
+            if (b && *b != v)
+                return at(QStringLiteral("raw")) +
+                       QStringLiteral("%1 disagrees with %2 %3")
+                           .arg(shown(raw), FieldKey(n), QString::number(*b));
+            b = v;
+        }
+        return {};
+    }
+
+    // Each field's text is what the field shows for its byte, or, given
+    // alone, the byte of the one value that shows it.
+    template <typename At>
+    static QString texts(const QJsonObject &object, SpellChange &change, const At &at) {
+        // Byte 2's text follows the effect, so it is read last.
+        for (int n : {1, 3, 4, 5, 6, 7, 2}) {
+            const QString key = FieldKey(n) + QStringLiteral("Text");
+            const QJsonValue text = object.value(key);
+            if (text.isUndefined())
+                continue;
+            if (!text.isString())
+                return at(key) + QStringLiteral("%1 is not a text").arg(shown(text));
+            std::array<quint8, FieldCount> record{};
+            if (n == 2) {
+                if (!change.bytes[4])
+                    return at(key) + QStringLiteral("%1 cannot be read without the spell's effect")
+                                         .arg(shown(text));
+                record[4] = *change.bytes[4];
+            }
+            std::optional<quint8> &b = change.bytes[size_t(n - 1)];
+            if (b) {
+                record[size_t(n - 1)] = *b;
+                const QString shows = FieldText(record, n);
+                if (shows != text.toString())
+                    return at(key) + QStringLiteral("%1 disagrees with %2 %3 (\"%4\")")
+                                         .arg(shown(text), FieldKey(n), QString::number(*b), shows);
+                continue;
+            }
+            int found = -1, count = 0;
+            for (int v = 0; v < 256; ++v) {
+                record[size_t(n - 1)] = quint8(v);
+                if (FieldText(record, n) == text.toString()) {
+                    found = v;
+                    ++count;
+                }
+            }
+            if (count == 0)
+                return at(key) + QStringLiteral("%1 is not a text the %2 field shows")
+                                     .arg(shown(text), FieldCaption(n));
+            if (count > 1)
+                return at(key) + QStringLiteral("%1 stands for no one value; give %2 as a number")
+                                     .arg(shown(text), FieldKey(n));
+            b = quint8(found);
+        }
+        return {};
+    }
+
+    // The name as text holds only characters the game can show, four at
+    // most; beside nameBytes, it is what those bytes show.
+    template <typename At>
+    static QString name(const QJsonObject &object, SpellChange &change, const At &at) {
         const QJsonValue bytes = object.value(QLatin1String("nameBytes"));
         const QJsonValue text = object.value(QLatin1String("name"));
-        if (!bytes.isUndefined()) {
-            const QString hex = bytes.toString();
-            const QByteArray name = QByteArray::fromHex(hex.toLatin1());
-            const bool isHex = bytes.isString() && hex.size() % 2 == 0 &&
-                               name.toHex().compare(hex.toLatin1(), Qt::CaseInsensitive) == 0;
-            if (!isHex)
-                return QStringLiteral(".nameBytes: %1 is not bytes in hexadecimal")
-                    .arg(shown(bytes));
-            if (name.size() > NameLength)
-                return QStringLiteral(".nameBytes: %1 is %2 bytes; a name has four at most")
-                    .arg(shown(bytes))
-                    .arg(name.size());
-            change.name = PaddedName(name);
-        } else if (!text.isUndefined()) {
+        const QString name = text.toString();
+        if (!text.isUndefined()) {
             if (!text.isString())
                 return QStringLiteral(".name: %1 is not a text").arg(shown(text));
-            // As the name box keeps it: the last four characters.
-            change.name = PaddedName(EncodeName(text.toString().right(NameLength)));
+            for (const char32_t c : name.toUcs4()) {
+                if (c > 0xFFFF || !IsNameCharacter(QChar(c)))
+                    return at(QStringLiteral("name")) +
+                           QStringLiteral("%1 holds %2, which a spell name cannot hold")
+                               .arg(shown(text), QString::fromUcs4(&c, 1));
+            }
+            if (name.size() > NameLength)
+                return at(QStringLiteral("name")) +
+                       QStringLiteral("%1 has %2 characters; a name has four at most")
+                           .arg(shown(text), QString::number(name.size()));
+        }
+        if (!bytes.isUndefined()) {
+            const std::optional<QByteArray> stored = hexBytes(bytes.toString());
+            if (!bytes.isString() || !stored)
+                return QStringLiteral(".nameBytes: %1 is not bytes in hexadecimal")
+                    .arg(shown(bytes));
+            if (stored->size() > NameLength)
+                return QStringLiteral(".nameBytes: %1 is %2 bytes; a name has four at most")
+                    .arg(shown(bytes))
+                    .arg(stored->size());
+            change.name = PaddedName(*stored);
+            // Blanks at the end are the padding, which the text may leave out.
+            const auto unpadded = [](QString t) {
+                while (t.endsWith(QLatin1Char(' ')))
+                    t.chop(1);
+                return t;
+            };
+            const QString shows = DecodeName(*change.name);
+            if (!text.isUndefined() && unpadded(shows) != unpadded(name))
+                return at(QStringLiteral("name")) +
+                       QStringLiteral("%1 disagrees with nameBytes %2 (\"%3\")")
+                           .arg(shown(text), shown(bytes), unpadded(shows));
+        } else if (!text.isUndefined()) {
+            change.name = PaddedName(EncodeName(name));
         }
         return {};
     }

@@ -26,16 +26,21 @@ struct SpellImport {
     std::vector<SpellChange> changes;
     // Empty when the file was read; otherwise the file's name, where the
     // problem is and what it is: "spells.json: spells[12].effect: 300 is not a
-    // byte from 0 to 255". There are then no changes.
+    // byte from 0 to 255", "spells.json: spells[4].name (slot 4): "日本" holds
+    // 日, which a spell name cannot hold". There are then no changes.
     QString error;
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads the JSON export format. The numbers decide: the texts beside them are
-// for people and are not read, except a name given only as text, which is
-// taken as the name box takes it (its last four characters, encoded). Keys it
-// does not know are ignored; a slot left out is not changed. fileName only
-// goes into the message.
+// Reads the JSON export format, strictly: nothing is taken from a file that
+// says two things at once. A field's text ("elementalText") must be what the
+// field shows for its number, and given without the number it stands for the
+// one value that shows it (effectivenessText needs the effect beside it); the
+// label must be the slot's, the raw line the bytes', a name as text at most
+// four characters the game can show, and beside nameBytes what those bytes
+// show. No key may appear twice in one object. Keys it does not know are
+// ignored; a slot left out is not changed. fileName only goes into the
+// message.
 SpellImport ParseSpellsJson(const QByteArray &json, const QString &fileName);
 
 // Whether text is meant as spells: the export's JSON (an object), or lines

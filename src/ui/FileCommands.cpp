@@ -1,5 +1,8 @@
 #include "ui/FileCommands.h"
 
+#include "data/FileNames.h"
+#include "fields/FieldLists.h"
+#include "ui/CompareWindow.h"
 #include "ui/Texts.h"
 
 #include <QDir>
@@ -21,11 +24,12 @@ Prompter::Answer FileCommands::ask(const QString &text, Buttons buttons, Icon ic
     return prompter_.ask(window_, text, buttons, icon);
 }
 
-void FileCommands::report(const Outcome &outcome, const QString &failure) {
+void FileCommands::report(const Outcome &outcome, const QString &failure, QWidget *over) {
+    QWidget *const parent = over ? over : window_;
     switch (outcome.status) {
     case Outcome::Done:
         if (!outcome.warning.isEmpty())
-            prompter_.askWithDetail(window_, texts::SavedWithWarning, outcome.warning, Buttons::Ok,
+            prompter_.askWithDetail(parent, texts::SavedWithWarning, outcome.warning, Buttons::Ok,
                                     Icon::Warning);
         break;
     case Outcome::Cancelled:
@@ -33,14 +37,21 @@ void FileCommands::report(const Outcome &outcome, const QString &failure) {
     case Outcome::Refused:
         // The guard's refusal of an edit is its own message, as in the fields.
         if (outcome.reason == texts::ReadOnlyImage || outcome.reason == texts::OutOfRange) {
-            ask(outcome.reason, Buttons::OkCancel, Icon::Warning);
+            prompter_.ask(parent, outcome.reason, Buttons::OkCancel, Icon::Warning);
             break;
         }
         [[fallthrough]];
     case Outcome::Failed:
-        prompter_.askWithDetail(window_, failure, outcome.reason, Buttons::Ok, Icon::Critical);
+        prompter_.askWithDetail(parent, failure, outcome.reason, Buttons::Ok, Icon::Critical);
         break;
     }
+}
+
+void FileCommands::sayChanged(const QList<int> &taken, QWidget *over) {
+    QStringList labels;
+    for (int slot : taken)
+        labels.append(SlotLabels().value(slot));
+    prompter_.ask(over, texts::SpellsChanged(labels), Buttons::Ok, Icon::Information);
 }
 
 bool FileCommands::mayDiscardChanges(const QString &question) {
@@ -94,8 +105,8 @@ void FileCommands::save() {
         return;
     }
     // A save that cannot be made is said before asking whether to make it.
-    if (doc_.readOnly() ||
-        ask(texts::SaveQuestion(doc_.path()), Buttons::YesNo, Icon::Question) == Answer::Yes)
+    if (doc_.readOnly() || ask(texts::SaveQuestion(DisplayFileName(doc_.path())), Buttons::YesNo,
+                               Icon::Question) == Answer::Yes)
         report(doc_.save(asker_), texts::ErrorWriting);
 }
 
@@ -114,7 +125,7 @@ void FileCommands::saveAs() {
     report(saved, texts::ErrorWriting);
 }
 
-void FileCommands::import() {
+void FileCommands::import(const std::function<void()> &shown) {
     before_();
     if (!doc_.isOpen())
         return;
@@ -127,7 +138,13 @@ void FileCommands::import() {
         ask(plan.error, Buttons::Ok, Icon::Critical);
         return;
     }
-    report(doc_.applyImport(plan, asker_), texts::ErrorReading);
+    QList<int> taken;
+    const Outcome outcome = doc_.applyImport(plan, asker_, &taken);
+    if (shown)
+        shown();
+    report(outcome, texts::ErrorReading);
+    if (outcome.ok())
+        sayChanged(taken, window_);
 }
 
 std::optional<QString> FileCommands::chooseOutput(const QString &title, const QStringList &filters,
@@ -168,6 +185,60 @@ void FileCommands::createPatch() {
         report(doc_.createPatch(original->path, *path,
                                 filter == 1 ? PatchFormat::Ips : PatchFormat::Bps, asker_),
                texts::ErrorWriting);
+}
+
+void FileCommands::compare() {
+    before_();
+    if (!doc_.isOpen())
+        return;
+    if (const auto choice = prompter_.chooseFile(window_, texts::CompareTitle,
+                                                 texts::CompareFilters, false, besideImage({})))
+        compareWith(choice->path);
+}
+
+void FileCommands::compareWith(const QString &path) {
+    before_();
+    if (!doc_.isOpen())
+        return;
+    QByteArray file;
+    Comparison comparison = doc_.compareWith(path, &file);
+    if (!comparison.ok()) {
+        prompter_.askWithDetail(window_, texts::ErrorReading, comparison.error, Buttons::Ok,
+                                Icon::Critical);
+        return;
+    }
+    const bool placed = compare_;
+    if (!compare_) {
+        compare_ = new CompareWindow(doc_, window_);
+        connect(compare_, &CompareWindow::takeRequested, this, &FileCommands::take);
+    }
+    compare_->compareWith(file, std::move(comparison));
+    if (!placed)
+        compare_->placeBeside(window_);
+    compare_->show();
+    compare_->raise();
+    compare_->activateWindow();
+}
+
+void FileCommands::take() {
+    before_();
+    // A copy: the comparison window follows the session as the take lands.
+    const Comparison comparison = compare_->comparison();
+    PromptAsker asker(prompter_, compare_);
+    QList<int> taken;
+    const Outcome outcome = doc_.take(comparison, compare_->chosen(), asker, &taken);
+    report(outcome, texts::ErrorWriting, compare_);
+    if (outcome.ok())
+        sayChanged(taken, compare_);
+}
+
+void FileCommands::openDropped(const QString &path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("json") || suffix == QLatin1String("ips") ||
+        suffix == QLatin1String("bps"))
+        compareWith(path);
+    else
+        openChosen(path, false);
 }
 
 } // namespace corvantis

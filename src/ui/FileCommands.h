@@ -40,14 +40,26 @@ class FileCommands : public QObject {
     void save();
     // The image saved as a new file, which is then the open image.
     void saveAs();
-    void import();
+    // shown (if given) runs once the import is in the session, before its
+    // message.
+    void import(const std::function<void()> &shown = {});
     void exportSpells();
     void createPatch();
+    // Compare With: a file chosen in the dialog, or given; its comparison
+    // opens in the comparison window, whose Take Spells comes back to take.
+    void compare();
+    void compareWith(const QString &path);
+    void take();
+    // A dropped file: a patch or a spell file is compared, any other opened.
+    void openDropped(const QString &path);
 
     // Shows what a command came to: nothing when done or cancelled, else the
     // failure message with the reason under it; an edit's refusal as the
     // guard's own message.
-    void report(const Outcome &outcome, const QString &failure);
+    void report(const Outcome &outcome, const QString &failure, QWidget *over = nullptr);
+    // Says which spells an import or a take changed (taken: in slot order),
+    // over the window over.
+    void sayChanged(const QList<int> &taken, QWidget *over);
     Asker &asker() { return asker_; }
 
     // File > Open Recent, filled from menu as it opens.
@@ -71,6 +83,7 @@ class FileCommands : public QObject {
     std::function<void()> before_;
     PromptAsker asker_;
     RecentFiles *recent_ = nullptr;
+    class CompareWindow *compare_ = nullptr;
 };
 
 } // namespace corvantis

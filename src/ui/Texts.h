@@ -48,6 +48,22 @@ inline const QString SaveAsTitle = QStringLiteral("Save Image As");
 inline const QString NothingPasted = QStringLiteral("Nothing was pasted.");
 inline const QString ImportTitle = QStringLiteral("Import Spells");
 inline const QStringList ImportFilters{QStringLiteral("JSON (*.json)")};
+inline const QString CompareTitle = QStringLiteral("Compare With");
+inline const QStringList CompareFilters{
+    QStringLiteral("Images, patches and spell files (*.nes *.ips *.bps *.json)"),
+    QStringLiteral("All files (*)")};
+// What an import or a take changed, by the slots' labels in slot order:
+// "3 spells changed: FIRE, ICE, LIT2."
+inline const QString NoSpellChanged = QStringLiteral("No spell changed.");
+inline QString SpellsChanged(const QStringList &labels) {
+    if (labels.isEmpty())
+        return NoSpellChanged;
+    const QString list = labels.join(QStringLiteral(", "));
+    // "ZAP!" ends a sentence as it is.
+    return (labels.size() == 1 ? QStringLiteral("1 spell changed: ")
+                               : QStringLiteral("%1 spells changed: ").arg(labels.size())) +
+           list + (list.endsWith(QLatin1Char('!')) ? QString() : QStringLiteral("."));
+}
 inline const QString IpsTooLarge =
     QStringLiteral("An IPS patch cannot reach past 16 MiB, and this image is larger.\r"
                    "Do you want to create a BPS patch instead?");

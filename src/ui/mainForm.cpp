@@ -1,5 +1,6 @@
 #include "ui/mainForm.h"
 
+#include "data/FileNames.h"
 #include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
@@ -57,7 +58,8 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
         connect(action, &QAction::triggered, this, handler);
     for (const auto &[action, command] : {std::pair{ui->menuFileSaveAs, &FileCommands::saveAs},
                                           {ui->menuFileExport, &FileCommands::exportSpells},
-                                          {ui->menuFileCreatePatch, &FileCommands::createPatch}})
+                                          {ui->menuFileCreatePatch, &FileCommands::createPatch},
+                                          {ui->menuFileCompare, &FileCommands::compare}})
         connect(action, &QAction::triggered, files_, command);
     files_->setRecentMenu(ui->menuFileRecent);
     connect(ui->menuEdit, &QMenu::aboutToShow, this,
@@ -90,13 +92,13 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
     GuardFields(*this, {ui->txtName, ui->txtByte2, ui->cbByte1->lineEdit()},
                 {ui->menuEditUndo, ui->menuEditRedo});
 
-    // An image file dropped from a file manager opens as Open would.
+    // An image file dropped from a file manager opens as Open would; a patch
+    // or a spell file opens its comparison.
     auto *drop = new FileDrop(this);
     for (QWidget *w : std::initializer_list<QWidget *>{this, ui->txtName, ui->txtByte2, ui->txtRaw,
                                                        ui->cbByte1->lineEdit()})
         drop->watch(w);
-    connect(drop, &FileDrop::dropped, this,
-            [this](const QString &path) { files_->openChosen(path, false); });
+    connect(drop, &FileDrop::dropped, files_, &FileCommands::openDropped);
 }
 
 mainForm::~mainForm() = default;
@@ -139,7 +141,7 @@ void mainForm::applyPendingText() {
 
 void mainForm::showPath() {
     // The file as the kernel found it: the one Save will write.
-    const QString shown = doc_.path();
+    const QString shown = DisplayFileName(doc_.path());
     ui->lblFilenameData->setText(shown);
     ui->lblFilenameData->setToolTip(doc_.readOnly() ? shown + '\n' + texts::ReadOnlyTip : shown);
     ui->lblReadOnly->setVisible(doc_.readOnly());
@@ -178,9 +180,8 @@ void mainForm::closeEvent(QCloseEvent *event) {
 }
 
 void mainForm::menuFileImport_Click() {
-    // The slots it changes do not take the selection away.
-    ownEdit([this] { files_->import(); });
-    ShowSpell();
+    // The slots it changes do not take the selection away; they show before its message.
+    ownEdit([this] { files_->import([this] { ShowSpell(); }); });
 }
 
 void mainForm::menuHelpContents_Click() {
@@ -279,8 +280,7 @@ bool mainForm::ConfirmSpellChange(bool isNameChange) {
     case SpellDocument::Guard::Allowed:
         break;
     }
-    // A refusal shows the slot as stored again; an allowed edit marks the
-    // slot and the file as it lands in the document's history.
+    // A refusal shows the slot as stored again (an allowed edit is marked by the history).
     if (!allowed)
         ShowSpell();
     return allowed;

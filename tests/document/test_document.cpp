@@ -4,11 +4,14 @@
 #include "document/SpellDocument.h"
 #include "support/ImageFixture.h"
 
+#include <QDir>
+#include <QStandardPaths>
 #include <QTest>
 #include <QUndoStack>
 #include <QVariant>
 
 #include <deque>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace corvantis;
@@ -21,7 +24,8 @@ namespace {
 class ScriptedAsker : public Asker {
   public:
     void expect(Question q, Reply r) { script.push_back({q, r}); }
-    Reply ask(Question question, const QString &) override {
+    Reply ask(Question question, const QString &detail) override {
+        details.append(detail);
         if (script.empty() || script.front().first != question) {
             QTest::qFail("unexpected question", __FILE__, __LINE__);
             return Reply::Cancel;
@@ -31,6 +35,7 @@ class ScriptedAsker : public Asker {
         return r;
     }
     std::deque<std::pair<Question, Reply>> script;
+    QStringList details;
 };
 
 // Slot 1 and slot 3 are special (First Byte FF); the others ordinary.
@@ -346,6 +351,40 @@ class TestDocument : public QObject {
         recent = WithRecentImage(gone + recent, folder.path("5"));
         QVERIFY(QFile::remove(folder.path("9")));
         QCOMPARE(ExistingImages(recent).join(' ').remove(folder.path("") + '/'), "5 8 7 6 4 3");
+    }
+
+    // An image whose last save in place was stopped midway: Open asks, and
+    // Yes puts the copy made before it back, No opens it as it is and keeps
+    // the copy, Cancel (the command line's answer for a verb that writes)
+    // opens nothing and names the copy.
+    void interruptedSave() {
+        ImageFolder folder;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path("cache")));
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        const QByteArray before = plainImage(1), half = plainImage(2);
+        const QString path = folder.add("a.nes", half);
+        const QString copy = cache + "/a.nes.0-0.stopped0.backup";
+        QVERIFY(QDir().mkpath(cache) && writeWhole(copy, before));
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
+        const QByteArray journal =
+            "corvantis-spell-editor interrupted save\npath " + QFile::encodeName(path) +
+            "\ndevice " + QByteArray::number(quint64(st.st_dev)) + "\ninode " +
+            QByteArray::number(quint64(st.st_ino)) + "\nbackup a.nes.0-0.stopped0.backup\nend\n";
+        QVERIFY(writeWhole(cache + "/a.nes.0-0.stopped0.journal", journal));
+        for (Reply reply : {Reply::Cancel, Reply::No, Reply::Yes}) {
+            ScriptedAsker asker;
+            SpellDocument doc;
+            asker.expect(Question::RestoreInterruptedSave, reply);
+            const Outcome opened = doc.open(path, false, asker);
+            QCOMPARE(asker.details, QStringList{copy});
+            QCOMPARE(opened.ok(), reply != Reply::Cancel);
+            QCOMPARE(opened.reason.contains(copy), reply == Reply::Cancel);
+            QCOMPARE(readWhole(path), reply == Reply::Yes ? before : half);
+            QCOMPARE(QFile::exists(copy), reply != Reply::Yes);
+            if (reply != Reply::Cancel)
+                QCOMPARE(doc.record(0).name, storeOf(readWhole(path)).record(0).name);
+        }
     }
 
     // An export or a patch is never written over the open image or the

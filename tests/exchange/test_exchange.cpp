@@ -1,80 +1,40 @@
 // Every patch written is applied back by a small applier of its format;
-// export and import keep the tables; a bad spell file says where it is wrong.
+// export and import keep the tables; a comparison with another image, a
+// patch or a spell file shows what differs, or says why it cannot be made.
 
+#include "exchange/Compare.h"
 #include "exchange/Patch.h"
+#include "exchange/PatchApply.h"
+#include "exchange/ReferenceAppliers.h"
 #include "exchange/SpellExport.h"
 #include "exchange/SpellImport.h"
 #include "support/ImageFixture.h"
 
 #include <QtTest>
 
-#include <zlib.h>
-
 using namespace corvantis;
+using test::applyBps;
+using test::applyIps;
 
-// Applies an IPS patch and counts its run-length records.
-static std::optional<QByteArray> applyIps(QByteArray out, const QByteArray &p, int &runs) {
-    qsizetype at = 5;
-    const auto number = [&](int size) {
-        qint64 v = 0;
-        while (size--)
-            v = v << 8 | quint8(p[at++]);
-        return v;
-    };
-    while (p.startsWith("PATCH") && at + 3 <= p.size() && p.mid(at, 3) != "EOF") {
-        const qint64 offset = number(3), size = number(2), length = size ? size : number(2);
-        runs += size == 0;
-        out.append(QByteArray(std::max<qint64>(0, offset + length - out.size()), '\0'));
-        out.replace(offset, length, size ? p.mid(at, size) : QByteArray(length, p[at]));
-        at += size ? size : 1;
-    }
-    at += 3;
-    if (at + 3 == p.size())
-        out.truncate(number(3));
-    return at == p.size() ? std::optional(out) : std::nullopt;
-}
-
-static quint64 number(const QByteArray &p, qsizetype &at) {
-    quint64 v = 0;
-    for (quint64 shift = 1, x = 0; !(x & 0x80); shift <<= 7) {
-        x = quint8(p[at++]);
-        v += (x & 0x7F) * shift + (x & 0x80 ? 0 : shift << 7);
-    }
-    return v;
-}
-
-static quint32 crcOf(const QByteArray &b) {
-    return quint32(crc32(0, reinterpret_cast<const Bytef *>(b.constData()), uInt(b.size())));
-}
-
-// Applies a BPS patch, refusing a wrong source or a damaged patch; sets bit
-// n of seen for each action n it meets.
-static std::optional<QByteArray> applyBps(const QByteArray &src, const QByteArray &p, int &seen) {
-    const qsizetype end = p.size() - 12;
-    const auto word = [&p](qsizetype at) { return qFromLittleEndian<quint32>(p.constData() + at); };
-    qsizetype at = 4;
-    if (!p.startsWith("BPS1") || crcOf(p.left(end + 8)) != word(end + 8) ||
-        crcOf(src) != word(end) || number(p, at) != quint64(src.size()))
-        return std::nullopt;
-    const qsizetype size = qsizetype(number(p, at));
-    at += qsizetype(number(p, at));
+static QByteArray bpsNumber(quint64 v) {
     QByteArray out;
-    qint64 relative[4] = {};
-    while (at < end) {
-        const quint64 a = number(p, at);
-        const int kind = int(a & 3);
-        const qint64 length = qint64(a >> 2) + 1;
-        seen |= 1 << kind;
-        if (kind == 0)
-            out += src.mid(out.size(), length);
-        if (kind == 1)
-            out += p.mid(std::exchange(at, at + length), length);
-        const quint64 d = kind >= 2 ? number(p, at) : 0;
-        relative[kind] += (d & 1) ? -qint64(d >> 1) : qint64(d >> 1);
-        for (qint64 k = 0; kind >= 2 && k < length; ++k)
-            out += (kind == 2 ? src : out).at(relative[kind]++);
-    }
-    return out.size() == size && crcOf(out) == word(end + 4) ? std::optional(out) : std::nullopt;
+    for (; v >= 0x80; v = (v >> 7) - 1)
+        out += char(v & 0x7F);
+    return out + char(0x80 | v);
+}
+
+// A comparison as its window would show it: the count, the notes, then each
+// differing cell as "slot label column: cell"; or the reason it failed.
+static QString shown(const Comparison &c) {
+    QStringList lines{c.ok() ? c.count() : c.error};
+    lines += c.notes;
+    for (const SpellDifference &d : c.spells)
+        for (int column = 0; column < CompareColumns; ++column)
+            if (d.differs[size_t(column)])
+                lines << QStringLiteral("%1 %2 %3: %4")
+                             .arg(QString::number(d.slot), d.label, QString::number(column),
+                                  d.cell(column));
+    return lines.join(QLatin1Char('\n'));
 }
 
 class TestExchange : public QObject {
@@ -107,6 +67,11 @@ class TestExchange : public QObject {
             QVERIFY2(applyBps(original, bps, actions) == target, name);
             QVERIFY2(!applyBps(flipped(original, 77), bps, actions), name);
             QVERIFY2(!applyBps(original, flipped(bps, bps.size() / 2), actions), name);
+            // The program's own appliers agree, and refuse a patch whose target
+            // checksum is wrong where the source was right.
+            QVERIFY2(ApplyIps(original, *ips).image == target, name);
+            QVERIFY2(ApplyBps(original, bps).image == target, name);
+            QVERIFY2(!ApplyBps(original, test::sealed(flipped(bps, bps.size() - 8))).ok(), name);
             QVERIFY2(ips->size() < 1000 && bps.size() < 1000, name);
         }
         QCOMPARE(actions, 0b1111); // SourceRead, TargetRead, SourceCopy, TargetCopy
@@ -123,11 +88,10 @@ class TestExchange : public QObject {
         edited.SpellNames[4] = test::bytes({0x8F, 0x98, 0x90});       // FOG, saved padded
         edited.SpellNames[5] = test::bytes({0x8A, 0x00, 0xC1, 0xFF}); // bytes with no character
         const SpellImport back = ParseSpellsJson(ExportJson(edited), QStringLiteral("x.json"));
-        // Only what is given changes: the bytes decide, a name given only as
-        // text is read as the name box reads it.
+        // Only what is given changes; a field's text alone gives its value.
         const QByteArray given = R"({"format": "corvantis-spells", "version": 1, "note": 1,
-            "spells": [{"slot": 7, "name": "FI@RE", "effect": 3, "effectText": "x"},
-                       {"slot": 9, "name": "ZZZZ", "nameBytes": "8A"}]})";
+            "spells": [{"slot": 7, "name": "IRE", "effectText": "Negative Effect"},
+                       {"slot": 9, "nameBytes": "8A"}]})";
         const SpellImport some = ParseSpellsJson(given, QStringLiteral("in.json"));
         QVERIFY2(back.ok() && back.changes.size() == SlotCount, qPrintable(back.error));
         QVERIFY2(some.ok() && some.changes.size() == 2, qPrintable(some.error));
@@ -135,7 +99,7 @@ class TestExchange : public QObject {
             for (const SpellChange &change : in->changes)
                 ApplyChange(fresh, change);
         edited.SpellBytes(7, 5) = 3;
-        edited.SpellNames[7] = test::bytes({0x92, 0x9B, 0x8E}); // the box keeps "I@RE"
+        edited.SpellNames[7] = test::bytes({0x92, 0x9B, 0x8E});
         edited.SpellNames[9] = test::bytes({0x8A});
         QCOMPARE(test::asSaved(image, fresh), test::asSaved(image, edited));
         const QByteArray csv = ExportCsv(edited);
@@ -148,24 +112,134 @@ class TestExchange : public QObject {
         QCOMPARE(test::readWhole(path), test::asSaved(image, edited));
     }
 
-    void badFilesNameTheFirstProblem() {
-        const QByteArray v1 = R"({"format": "corvantis-spells", "version": 1, "spells": )";
-        const std::pair<QByteArray, const char *> rows[] = {
-            {"{\n\"format\" 1}", "not JSON: missing name separator at line 2, column 10"},
-            {R"({"format": "other"})", R"(format: "other" is not "corvantis-spells")"},
-            {R"({"format": "corvantis-spells", "version": 2})",
-             "version: 2 is newer than this editor reads (1)"},
-            {v1 + R"([{"slot": 0}, {"slot": 1, "effect": 300}]})",
-             "spells[1].effect: 300 is not a byte from 0 to 255"},
-            {v1 + R"([{"slot": 0, "nameBytes": "8A8B8C8D8E"}]})",
-             R"(spells[0].nameBytes: "8A8B8C8D8E" is 5 bytes; a name has four at most)"},
-            {v1 + R"([{"slot": 64}]})", "spells[0].slot: 64 is not a slot from 0 to 63"},
-            {v1 + R"([{"slot": 3}, {"slot": 3}]})", "spells[1].slot: slot 3 is given twice"},
+    // Every kind of other file against one open image with unsaved edits,
+    // checked against what a person reads off the changes made.
+    void comparisonsSayWhatDiffersAndWhy() {
+        const QByteArray saved = test::plainImage(7);
+        MainModule ours = test::storeOf(saved);
+        ours.SpellBytes(20, 6) = 1; // unsaved edits: "Invalid Value",
+        ours.SpellBytes(30, 4) = 2; // "One Enemy" (no patch changes slot 30)
+        QByteArray mod = saved, other = saved;
+        test::setRecord(mod, 4, {0x18, 0, 16});
+        test::setName(mod, 9, test::bytes({0x8F, 0x98, 0x90, 0xFF}));
+        mod[SpellTableOffset + 20 * RecordSize + 5] = 2;
+        mod[SpellTableOffset + 63 * RecordSize + 6] = char(250);
+        // 1,204 bytes that are not taken: record byte 8, a name's end, 1,202 others.
+        for (qint64 at : {SpellTableOffset + 7, NameTableOffset + 4, qint64(1000)})
+            for (qint64 k = at; k < at + (at == 1000 ? 1202 : 1); ++k)
+                mod[k] = char(~mod[k]);
+        other[0] = char(~other[0]);
+        const auto hex = [](quint32 crc) {
+            return QString::number(crc, 16).toUpper().rightJustified(8, QLatin1Char('0'));
         };
-        for (const auto &[json, error] : rows) {
-            const SpellImport in = ParseSpellsJson(json, QStringLiteral("bad.json"));
-            QCOMPARE(in.error, QStringLiteral("bad.json: ") + QLatin1String(error));
-            QVERIFY(in.changes.empty());
+        const QString outside =
+            QStringLiteral("The patch also changes 1,204 bytes outside the "
+                           "spell tables; this editor takes only its spells.\n");
+        const QString four = QStringLiteral("4 FIRE 3: No Elemental → Fire\n9 MUTE 0: AAAA → FOG \n"
+                                            "20 FIR2 6: Invalid Value (1) → Invalid Value (2)\n");
+        const QString last = QStringLiteral("63 XXXX 7: Gray → Invalid Value");
+        const QByteArray bps = MakeBpsPatch(saved, mod),
+                         damaged = bps.left(99) + 'x' + bps.mid(100);
+        const QByteArray v1 = R"({"format": "corvantis-spells", "version": 1, "spells": )";
+        using Row = std::tuple<QString, QByteArray, QString>;
+        const auto json = [&v1](const QByteArray &spells, const char *error) {
+            return Row{"x.json", v1 + spells,
+                       QStringLiteral("x.json: ") + QString::fromUtf8(error)};
+        };
+        const Row rows[] = {
+            {"mod.nes", mod,
+             "5 of 64 spells differ from mod.nes\n" + four +
+                 "30 CONF 4: One Enemy → All Enemies\n" + last},
+            {"mod.ips", *MakeIpsPatch(saved, mod),
+             "4 of 64 spells differ from mod.ips\n" + outside + four + last},
+            {"mod.bps", bps, "4 of 64 spells differ from mod.bps\n" + outside + four + last},
+            {"other.bps", MakeBpsPatch(other, mod),
+             QStringLiteral("4 of 64 spells differ from other.bps\nThis patch was made for another "
+                            "image (CRC32 %1; this image is %2).\n")
+                     .arg(hex(test::crcOf(other)), hex(test::crcOf(saved))) +
+                 outside + four + last},
+            {"cut", *MakeIpsPatch(saved, mod.left(200000)), // an IPS patch by its content
+             "4 of 64 spells differ from cut\n" + outside +
+                 "The patch also shortens the image from 262,160 to 200,000 bytes; this editor "
+                 "takes only its spells.\n" +
+                 four + last},
+            {"mod.json",
+             v1 +
+                 R"([{"slot": 4, "elemental": 16, "elementalText": "Fire"}, {"slot": 9, "name": "FOG"},
+                {"slot": 5, "label": "SLEP", "targettingText": "Self", "raw": "18 00 00 04 01 B0 20"},
+                {"slot": 20, "appearanceText": "Bar of Light"}]})",
+             "4 of 64 spells differ from mod.json\n4 FIRE 3: No Elemental → Fire\n5 SLEP 4: All "
+             "Enemies → Self\n9 MUTE 0: AAAA → FOG \n20 FIR2 6: Invalid Value → Bar of Light"},
+            {"bad.ips", "PATCX" + mod,
+             R"(bad.ips: not an IPS patch: it does not begin with "PATCH")"},
+            {"cut.ips",
+             QByteArray("PATCH\0\x10\0\0\x05"
+                        "ab",
+                        12),
+             "cut.ips: the patch is cut short: it ends inside the record at byte 5"},
+            {"long.ips", QByteArray("PATCHEOF\x05\0\0", 11),
+             "long.ips: the patch cuts the image to 327,680 bytes, past its end (262,160 bytes)"},
+            {"bad.bps", damaged,
+             QStringLiteral("bad.bps: wrong checksum: the patch is damaged (its CRC32 is %1; it "
+                            "should be %2)")
+                 .arg(hex(test::crcOf(damaged.chopped(4))), hex(test::crcOf(bps.chopped(4))))},
+            {"past.bps",
+             test::sealed("BPS1" + bpsNumber(0) + bpsNumber(300000) + bpsNumber(0) +
+                          bpsNumber((300000 - 1) << 2) + QByteArray(12, '\0')),
+             "past.bps: the patch reads past the end of the image (262,160 bytes), at byte 9"},
+            {"huge.bps",
+             test::sealed("BPS1" + bpsNumber(0) + bpsNumber(MaximumImageSize + 1) + bpsNumber(0) +
+                          QByteArray(12, '\0')),
+             "huge.bps: the patch makes an image of 67,108,865 bytes; no Corvantis image has more "
+             "than 67,108,864"},
+            json(R"([{"slot": 4, "name": "日本"}]})",
+                 R"(spells[0].name (slot 4): "日本" holds 日, which a spell name cannot hold)"),
+            // (moc misreads "#" in a raw string)
+            json("[{\"slot\": 4, \"name\": \"@#$\"}]}",
+                 "spells[0].name (slot 4): \"@#$\" holds @, which a spell name cannot hold"),
+            json(R"([{"slot": 4, "name": "é"}]})",
+                 R"(spells[0].name (slot 4): "é" holds é, which a spell name cannot hold)"),
+            json(R"([{"slot": 4, "name": "FIRES"}]})",
+                 R"(spells[0].name (slot 4): "FIRES" has 5 characters; a name has four at most)"),
+            json(R"([{"slot": 4, "effect": 3, "effect": 4}]})",
+                 "spells[0].effect (slot 4): given twice in one object"),
+            json(R"([], "spells": []})", "spells: given twice in one object"),
+            json(R"([{"slot": 4, "elemental": 32, "elementalText": "Fire"}]})",
+                 R"(spells[0].elementalText (slot 4): "Fire" disagrees with elemental 32 ("Ice"))"),
+            json(
+                R"([{"slot": 4, "elementalText": "Wind"}]})",
+                R"(spells[0].elementalText (slot 4): "Wind" is not a text the Elemental field shows)"),
+            json(
+                R"([{"slot": 4, "elementalText": "Invalid Value"}]})",
+                R"(spells[0].elementalText (slot 4): "Invalid Value" stands for no one value; give elemental as a number)"),
+            json(R"([{"slot": 9, "name": "ZZZZ", "nameBytes": "8A"}]})",
+                 R"(spells[0].name (slot 9): "ZZZZ" disagrees with nameBytes "8A" ("A"))"),
+            json(R"([{"slot": 5, "effect": 3, "raw": "18 00 00 04 01 B0 20"}]})",
+                 R"(spells[0].raw (slot 5): "18 00 00 04 01 B0 20" disagrees with effect 3)"),
+            json(R"([{"slot": 0}, {"slot": 1, "effect": 300}]})",
+                 "spells[1].effect: 300 is not a byte from 0 to 255"),
+            json(R"([{"slot": 0, "nameBytes": "8A8B8C8D8E"}]})",
+                 R"(spells[0].nameBytes: "8A8B8C8D8E" is 5 bytes; a name has four at most)"),
+            json(R"([{"slot": 64}]})", "spells[0].slot: 64 is not a slot from 0 to 63"),
+            json(R"([{"slot": 3}, {"slot": 3}]})", "spells[1].slot: slot 3 is given twice"),
+            {"x.json", "{\n\"format\" 1}",
+             "x.json: not JSON: missing name separator at line 2, column 10"},
+            {"x.json", R"({"format": "other"})",
+             R"(x.json: format: "other" is not "corvantis-spells")"},
+            {"x.json", R"({"format": "corvantis-spells", "version": 2})",
+             "x.json: version: 2 is newer than this editor reads (1)"},
+        };
+        for (const auto &[name, file, expected] : rows) {
+            const Comparison c = CompareWithFile(file, name, ours, saved);
+            QCOMPARE(shown(c), expected);
+            // Taking every spell that differs leaves none that differs.
+            std::vector<int> all;
+            for (const SpellDifference &d : c.spells)
+                all.push_back(d.slot);
+            MainModule taken = ours;
+            for (const SpellChange &change : SpellsToTake(c.theirs, all))
+                ApplyChange(taken, change);
+            QVERIFY(!c.ok() || CompareSpells(taken, c.theirs).empty());
         }
     }
 };

@@ -1,4 +1,6 @@
+#include "exchange/Patch.h"
 #include "support/EditorHarness.h"
+#include "ui/CompareWindow.h"
 #include "ui/HelpPage.h"
 #include "ui/PathLabel.h"
 #include "ui/Texts.h"
@@ -14,6 +16,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStyleOptionComboBox>
+#include <QTableView>
 #include <QTextBrowser>
 
 using namespace corvantis;
@@ -34,7 +37,17 @@ bool drop(QWidget *target, const QList<QUrl> &urls, const QString &text = {}) {
     return enter.isAccepted();
 }
 
+struct TakeCase {
+    const char *name;
+    bool readOnly, byKeyboard;
+    Answer answer; // to the question on special slots; Ok: not asked
+    QString said;  // the message after Take Spells; empty: none
+    int left;      // the rows left in the comparison
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(TakeCase)
 
 class TestWindow : public QObject {
     Q_OBJECT
@@ -264,14 +277,111 @@ class TestWindow : public QObject {
         const QString bad = g.folder.add(
             "bad.json",
             R"({"format": "corvantis-spells", "version": 1, "spells": [{"slot": 64}]})");
-        g.prompter.files = {{bad, 0}, {json + ".json", 0}};
+        g.prompter.files = {{bad, 0}};
         g.prompter.expect(bad + ": spells[0].slot: 64 is not a slot from 0 to 63", Buttons::Ok,
                           Icon::Critical, Answer::Ok);
         g.trigger("menuFileImport");
-        g.prompter.expect(texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning, Answer::Yes);
-        g.trigger("menuFileImport");
+        // Cancel imports nothing, No all but the special slot; each import
+        // says what it changed.
+        const std::pair<Answer, QString> rows[] = {{Answer::Cancel, {}},
+                                                   {Answer::No, "1 spell changed: RUSE."},
+                                                   {Answer::Yes, "2 spells changed: RUSE, SLEP."},
+                                                   {Answer::Ok, texts::NoSpellChanged}};
+        for (const auto &[a, said] : rows) {
+            g.prompter.files.push_back({json + ".json", 0});
+            if (a != Answer::Ok)
+                g.prompter.expect(texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning, a);
+            if (!said.isEmpty())
+                g.prompter.expect(said, Buttons::Ok, Icon::Information, Answer::Ok);
+            g.trigger("menuFileImport");
+            QCOMPARE(g.window->store().FileChanged, a != Answer::Cancel);
+            if (a == Answer::No)
+                g.trigger("menuEditUndo");
+        }
         QVERIFY(g.prompter.done() && g.window->store().records() == edited.records());
         QCOMPARE(g.prompter.fileStarts.first(), QFileInfo(g.path).absolutePath() + "/game.json");
+    }
+
+    // Compare With shows the spells that differ from a patch dropped on the
+    // window (a file that cannot be compared says why), the notes each on its
+    // line, differing cells marked. Take Spells, chosen by keyboard too, is
+    // one step through the guard; the list follows the session.
+    void compareAndTake_data() {
+        addRows<TakeCase>({
+            {"Yes", false, false, Answer::Yes, "3 spells changed: CURE, HARM, FOG.", 0},
+            {"No", false, false, Answer::No, "2 spells changed: CURE, FOG.", 1},
+            {"Cancel", false, false, Answer::Cancel, {}, 3},
+            {"read-only", true, false, Answer::Ok, texts::ReadOnlyImage, 3},
+            {"by keyboard", false, true, Answer::Ok, "1 spell changed: FOG.", 2},
+        });
+    }
+    void compareAndTake() {
+        QFETCH(TakeCase, c);
+        EditorHarness h;
+        QByteArray image = plainImage();
+        setRecord(image, 1, {0xFF, 0, 0, 1, 1, 176, 32});
+        h.startPicking(image, c.readOnly);
+        QByteArray theirs = image, other = image;
+        setRecord(theirs, 0, {0x18, 0, 0x10, 1, 1, 176, 32});
+        setRecord(theirs, 1, {0xFF, 0, 0, 2, 1, 176, 32});
+        setName(theirs, 2, "\x8F\x98\x90\xFF");
+        for (int i = 0x100; i < 0x100 + 1204; ++i)
+            theirs[i] = char(theirs[i] ^ 0x55);
+        other[0x10] = char(other[0x10] ^ 1); // the patch is made for another image
+        const QString patch = h.folder.add("mod.bps", MakeBpsPatch(other, theirs));
+        h.prompter.files.push_back({h.folder.add("bad.ips", "PATCH"), 0});
+        h.prompter.expect(texts::ErrorReading, Buttons::Ok, Icon::Critical, Answer::Ok);
+        h.trigger("menuFileCompare");
+        QVERIFY(h.prompter.details.last().startsWith("bad.ips: "));
+        QVERIFY(!h.window->findChild<CompareWindow *>());
+        QVERIFY(drop(h.window.get(), {QUrl::fromLocalFile(patch)}));
+        auto *compare = h.window->findChild<CompareWindow *>("CompareWindow");
+        QVERIFY(compare && compare->isVisible());
+        QCOMPARE(compare->findChild<QLabel *>("lblCount")->text(),
+                 "3 of 64 spells differ from mod.bps");
+        const QStringList notes = compare->findChild<QLabel *>("lblNotes")->text().split('\n');
+        QCOMPARE(notes.size(), 2);
+        QVERIFY(notes[0].startsWith("This patch was made for another image (CRC32 "));
+        QVERIFY(notes[1].startsWith("The patch also changes 1,204 bytes outside"));
+        const QAbstractItemModel *rows = compare->view()->model();
+        const QModelIndex name = rows->index(0, CompareModel::FirstCompared),
+                          elemental = rows->index(0, CompareModel::FirstCompared + 3);
+        QCOMPARE(elemental.data().toString(), "No Elemental → Fire");
+        QVERIFY(elemental.data(Qt::FontRole).value<QFont>().bold());
+        QCOMPARE(elemental.data(Qt::AccessibleDescriptionRole).toString(), "differs");
+        QCOMPARE(name.data().toString(), "AAAA");
+        QVERIFY(!name.data(Qt::AccessibleDescriptionRole).isValid());
+
+        if (c.answer != Answer::Ok)
+            h.prompter.expect(texts::SpecialSlots, Buttons::YesNoCancel, Icon::Warning, c.answer);
+        if (c.said == texts::ReadOnlyImage)
+            h.prompter.expect(c.said, Buttons::OkCancel, Icon::Warning, Answer::Ok);
+        else if (!c.said.isEmpty())
+            h.prompter.expect(c.said, Buttons::Ok, Icon::Information, Answer::Ok);
+        if (c.byKeyboard) { // leaves CURE and HARM out
+            QVERIFY(QTest::qWaitForWindowActive(compare));
+            QTest::keyClick(compare->view(), Qt::Key_Down, Qt::ShiftModifier);
+            QTest::keyClick(compare->view(), Qt::Key_Space);
+            QCOMPARE(compare->chosen(), QList{2});
+            QTest::keyClick(compare->view(), Qt::Key_T, Qt::AltModifier); // clicks after a moment
+        } else {
+            compare->findChild<QPushButton *>("cmdTake")->click();
+        }
+        QTRY_VERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+        QTRY_COMPARE(rows->rowCount(), c.left);
+        QCOMPARE(h.window->store().FileChanged, c.left < 3);
+        if (c.answer == Answer::Cancel) { // the second pick leaves the marks as they are
+            h.select(0);
+            h.pick("cbByte3", "Ice");
+            h.pick("cbByte3", "Fire");
+            QTRY_COMPARE(rows->rowCount(), 2);
+        }
+        if (c.left == 3)
+            return;
+        QCOMPARE(h.find<QAction>("menuEditUndo")->text(),
+                 "&Undo " + reasons::TakeStep(3 - c.left, "mod.bps"));
+        h.trigger("menuEditUndo");
+        QTRY_COMPARE(rows->rowCount(), 3);
     }
 
     // Open, Save and Exit answer their keys in the First Byte box, each
