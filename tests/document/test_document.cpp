@@ -3,6 +3,7 @@
 #include "document/RecentImages.h"
 #include "document/SpellDocument.h"
 #include "support/ImageFixture.h"
+#include "support/Rows.h"
 
 #include <QDir>
 #include <QStandardPaths>

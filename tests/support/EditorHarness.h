@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/ImageFixture.h"
+#include "support/Rows.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/mainForm.h"
 

@@ -4,18 +4,10 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTest>
 
 #include <random>
 
 namespace corvantis::test {
-
-// One data row per case, named by the case's first member.
-template <typename Case> void addRows(std::initializer_list<Case> cases) {
-    QTest::addColumn<Case>("c");
-    for (const Case &c : cases)
-        QTest::newRow(c.name) << c;
-}
 
 // A byte string written as numbers.
 inline QByteArray bytes(std::initializer_list<int> values) {
