@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -43,8 +44,8 @@ class FilePrompter : public Prompter {
     std::optional<OpenChoice> chooseImage(QWidget *, const QString &) override {
         return std::nullopt;
     }
-    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
-                                         bool) override {
+    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
+                                         const QString &) override {
         return FileChoice{next, 0};
     }
     QString next;
@@ -138,6 +139,8 @@ int main(int argc, char *argv[]) {
         !writeFile(patch, bps))
         fail("cannot write the benchmark files");
     std::printf("(the BPS patch: %.2f MiB)\n", double(bps.size()) / (1024 * 1024));
+    // What the editor remembers (recent images) stays here.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 
     FilePrompter prompter;
     mainForm window(&prompter);

@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPaintEvent>
+#include <QSettings>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -51,8 +52,8 @@ class CountingPrompter : public Prompter {
     std::optional<OpenChoice> chooseImage(QWidget *, const QString &) override {
         return std::nullopt;
     }
-    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
-                                         bool) override {
+    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
+                                         const QString &) override {
         return std::nullopt;
     }
     int questions = 0;
@@ -200,6 +201,8 @@ int main(int argc, char *argv[]) {
     const QByteArray image = benchImage();
     if (!dir.isValid() || !writeFile(path, image))
         fail("cannot write the benchmark image");
+    // What the editor remembers (recent images, the table's size) stays here.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 
     // ---- the file functions ----
     MainModule store;

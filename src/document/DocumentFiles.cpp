@@ -66,6 +66,51 @@ Outcome SpellDocument::save(Asker &asker) {
     return Outcome::done(warning);
 }
 
+Outcome SpellDocument::writeCopy(const QString &path, Asker &asker, ImageIdentity &saved) const {
+    if (!isOpen())
+        return Outcome::refused(reasons::NoImage);
+    // The copy takes the rest of the image from the file as it is now; where
+    // another program changed its tables, the copy gets ours only if the
+    // user says so.
+    ImageIdentity source = store_.Image();
+    QString why, warning;
+    if (store_.ChangedOnDisk()) {
+        if (asker.ask(Question::ReplaceOutsideChanges, {}) != Reply::Yes)
+            return {Outcome::Cancelled, reasons::ChangedByOther, {}};
+        if (!ReadImage(source.path, source, why))
+            return Outcome::failed(named(source.path, why));
+    }
+    if (!CopyImage(source, path, RegionsOf(store_.records()), store_.hooks, saved, why, &warning))
+        return Outcome::failed(named(path, why));
+    return Outcome::done(warning);
+}
+
+Outcome SpellDocument::saveCopy(const QString &path, Asker &asker) const {
+    const QString refused = inputReason(path);
+    if (!refused.isEmpty())
+        return Outcome::refused(refused);
+    ImageIdentity saved;
+    return writeCopy(path, asker, saved);
+}
+
+Outcome SpellDocument::saveAs(const QString &path, Asker &asker) {
+    if (!inputReason(path).isEmpty())
+        return save(asker);
+    ImageIdentity saved;
+    const Outcome copied = writeCopy(path, asker, saved);
+    if (!copied.ok())
+        return copied;
+    // The new file is the open image from now on; the spells stay exactly
+    // as they are (a name keeps its own bytes, not the padded ones).
+    const SpellRecords mine = store_.records();
+    store_.Load(saved);
+    store_.setRecords(mine);
+    store_.ReadOnlyROM = false;
+    cleanHere();
+    emit pathChanged();
+    return copied;
+}
+
 QString SpellDocument::inputReason(const QString &path, const QString &other) const {
     const FileId target = IdentityOf(path);
     if (isOpen() && (target == IdentityOf(store_.Image()) || target == IdentityOf(this->path())))

@@ -30,4 +30,23 @@ inline QString TakeStep(int count, const QString &file) {
                       : QStringLiteral("Take of %1 spells from %2").arg(count).arg(file);
 }
 
+inline QString PasteCount(int count, int selected) {
+    return QStringLiteral("%1 pasted spells or values do not fit onto %2 selected spells: select "
+                          "one, or as many as were copied.")
+        .arg(count)
+        .arg(selected);
+}
+inline QString PastePastEnd(int count, const QString &first) {
+    return QStringLiteral("%1 pasted spells or values from %2 on run past the last spell.")
+        .arg(count)
+        .arg(first);
+}
+inline QString NotAChoice(const QString &text, const QString &field) {
+    return QStringLiteral("\"%1\" is not a choice of %2.").arg(text, field);
+}
+inline QString PasteStep(int count, const QString &label) {
+    return count == 1 ? QStringLiteral("Paste onto %1").arg(label)
+                      : QStringLiteral("Paste onto %1 spells").arg(count);
+}
+
 } // namespace corvantis::reasons

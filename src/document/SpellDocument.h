@@ -64,6 +64,15 @@ class SpellDocument : public QObject {
     // image opened read-only.
     Outcome save(Asker &asker);
 
+    // Save As: the whole image copied to path with the tables written in,
+    // through the one safe writer; path then is the open image, writable,
+    // nothing changed. path naming the open image itself saves it as Save
+    // does (refused when it was opened read-only).
+    Outcome saveAs(const QString &path, Asker &asker);
+    // The same copy, but the open image stays the open one (an output beside
+    // it); refused when path is the open image.
+    Outcome saveCopy(const QString &path, Asker &asker) const;
+
     // Test seams of the file layer for saves (see SaveHooks).
     SaveHooks &saveHooks() { return store_.hooks; }
 
@@ -142,10 +151,31 @@ class SpellDocument : public QObject {
     Outcome createPatch(const QString &original, const QString &path, PatchFormat format,
                         Asker &asker, QString *written = nullptr) const;
 
+    // ---- copy and paste
+
+    // Spells of slots (in that order) as the clipboard carries them: the
+    // export's JSON and tab-separated text with the CSV's columns. With field
+    // (0 the name, else a byte number) only that field: its JSON, and the
+    // texts the fields show, one a line, as a spreadsheet copies cells.
+    struct Copied {
+        QByteArray json;
+        QString text;
+    };
+    Copied copy(const QList<int> &chosen, int field = -1) const;
+
+    // Pasted text onto slots, as one step through the guard (change): spells
+    // (JSON or tab-separated text, see HoldsSpells); else, with field, values
+    // of that field, one a line, as its cells show them. One spell or value
+    // fills every slot; n go onto n slots in order, or onto the n slots from
+    // a single one on.
+    Outcome paste(const QString &text, const QList<int> &chosen, int field, Asker &asker);
+
   signals:
     void slotChanged(int slot);
     void marksChanged();
     void reloaded();
+    // After a Save As: the open image is another file.
+    void pathChanged();
 
   private:
     friend class RecordCommand;
@@ -155,6 +185,11 @@ class SpellDocument : public QObject {
     void cleanHere();
     // The reason an output path cannot be written over, or empty.
     QString inputReason(const QString &path, const QString &other = {}) const;
+    // Writes the copy of Save As; saved then describes it.
+    Outcome writeCopy(const QString &path, Asker &asker, ImageIdentity &saved) const;
+    // The records of slots after a field is set to one of values each.
+    Outcome fieldValues(int field, const QStringList &values, const QList<int> &chosen,
+                        SlotRecords &records) const;
     // The open image's bytes as Save would write them now.
     bool imageAsSaved(QByteArray &image, QString &reason) const;
 

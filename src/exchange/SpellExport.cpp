@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <numeric>
 
 namespace corvantis {
 
@@ -105,21 +106,46 @@ QString RawLine(const MainModule &store, int slot) {
 }
 
 QByteArray ExportJson(const MainModule &store) {
+    QList<int> all(SlotCount);
+    std::iota(all.begin(), all.end(), 0);
+    return SpellsJson(store, all);
+}
+
+QByteArray SpellsJson(const MainModule &store, const QList<int> &chosen, const QList<int> &fields) {
+    // The keys of the fields asked for: the byte's number and text, or the
+    // name's text and bytes.
+    QStringList keys{QStringLiteral("slot"), QStringLiteral("label")};
+    for (int n : fields)
+        keys << (n == 0 ? QStringList{QStringLiteral("name"), QStringLiteral("nameBytes")}
+                        : QStringList{FieldKey(n), FieldKey(n) + QStringLiteral("Text")});
     QByteArray out = "{\n    \"format\": " + jsonString(SpellsFormatName) +
                      ",\n    \"version\": " + QByteArray::number(SpellsFormatVersion) +
                      ",\n    \"spells\": [\n";
-    for (int slot = 0; slot < SlotCount; ++slot) {
+    for (qsizetype i = 0; i < chosen.size(); ++i) {
         out += "        {\n";
-        const QList<Column> row = columns(store, slot);
+        QList<Column> row = columns(store, chosen[i]);
+        if (!fields.isEmpty())
+            row.removeIf([&](const Column &c) { return !keys.contains(c.key); });
         for (int c = 0; c < row.size(); ++c) {
             out += "            " + jsonString(row[c].key) + ": ";
             out += row[c].isNumber ? row[c].text.toLatin1() : jsonString(row[c].text);
             out += c + 1 < row.size() ? ",\n" : "\n";
         }
-        out += slot + 1 < SlotCount ? "        },\n" : "        }\n";
+        out += i + 1 < chosen.size() ? "        },\n" : "        }\n";
     }
     out += "    ]\n}\n";
     return out;
+}
+
+QString SpellsText(const MainModule &store, const QList<int> &chosen) {
+    QStringList lines;
+    for (int i = -1; i < chosen.size(); ++i) {
+        QStringList cells;
+        for (const Column &c : columns(store, chosen.value(i, 0)))
+            cells << (i < 0 ? c.key : c.text);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 QByteArray ExportCsv(const MainModule &store) {

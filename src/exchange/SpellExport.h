@@ -44,6 +44,15 @@ QByteArray ExportJson(const MainModule &store);
 // quoted as RFC 4180 says.
 QByteArray ExportCsv(const MainModule &store);
 
+// Some spells, in the order of slots, as the clipboard carries them: the JSON
+// of the export (which the import reads), and text for spreadsheets with the
+// CSV's columns, separated by tabs, one line a spell after a header line.
+// With fields (byte numbers, 0 the name) the JSON holds only those fields
+// beside slot and label.
+QByteArray SpellsJson(const MainModule &store, const QList<int> &chosen,
+                      const QList<int> &fields = {});
+QString SpellsText(const MainModule &store, const QList<int> &chosen);
+
 enum class ExportFormat { Json, Csv };
 // JSON for a .json file, CSV for a .csv one (in either case); nullopt for
 // any other.

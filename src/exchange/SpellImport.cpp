@@ -299,6 +299,63 @@ SpellImport ParseSpellsJson(const QByteArray &json, const QString &fileName) {
     return result;
 }
 
+namespace {
+
+QStringList lines(const QString &text) {
+    QStringList all = text.split(QLatin1Char('\n'));
+    for (QString &line : all)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    while (!all.isEmpty() && all.last().isEmpty())
+        all.removeLast();
+    return all;
+}
+
+} // namespace
+
+bool HoldsSpells(const QString &text) {
+    const QString start = text.trimmed();
+    if (start.startsWith(QLatin1Char('{')))
+        return true;
+    const QStringList header = lines(start).value(0).split(QLatin1Char('\t'));
+    return header.size() > 1 && header.contains(QLatin1String("slot"));
+}
+
+SpellImport ParseSpellsText(const QString &text, const QString &source) {
+    if (!HoldsSpells(text))
+        return {{},
+                source + QStringLiteral(": no spells (neither the export's JSON nor its "
+                                        "columns separated by tabs)")};
+    if (text.trimmed().startsWith(QLatin1Char('{')))
+        return ParseSpellsJson(text.toUtf8(), source);
+    const auto numeric = [](const QString &key) {
+        for (int n = 1; n <= FieldCount; ++n)
+            if (key == FieldKey(n))
+                return true;
+        return key == QLatin1String("slot");
+    };
+    // Each line a spell under the header's keys: numbers where the export
+    // has numbers, so that the JSON reader checks them as it checks a file.
+    const QStringList rows = lines(text.trimmed());
+    const QStringList keys = rows.first().split(QLatin1Char('\t'));
+    QJsonArray spells;
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList cells = rows[i].split(QLatin1Char('\t'));
+        QJsonObject spell;
+        for (qsizetype c = 0; c < keys.size() && c < cells.size(); ++c) {
+            bool number = false;
+            const int value = cells[c].toInt(&number);
+            spell.insert(keys[c],
+                         numeric(keys[c]) && number ? QJsonValue(value) : QJsonValue(cells[c]));
+        }
+        spells.append(spell);
+    }
+    const QJsonObject top{{QStringLiteral("format"), SpellsFormatName},
+                          {QStringLiteral("version"), SpellsFormatVersion},
+                          {QStringLiteral("spells"), spells}};
+    return ParseSpellsJson(QJsonDocument(top).toJson(QJsonDocument::Compact), source);
+}
+
 bool ChangesRecord(const MainModule &store, const SpellChange &change) {
     for (int n = 1; n <= FieldCount; ++n) {
         const std::optional<quint8> &b = change.bytes[size_t(n - 1)];

@@ -43,6 +43,15 @@ struct SpellImport {
 // message.
 SpellImport ParseSpellsJson(const QByteArray &json, const QString &fileName);
 
+// Whether text is meant as spells: the export's JSON (an object), or lines
+// separated by tabs under a header line of the CSV's keys with "slot" among
+// them, as SpellsText writes them and a spreadsheet copies them.
+bool HoldsSpells(const QString &text);
+// Reads such text as ParseSpellsJson reads the JSON (tab-separated lines as
+// spells in their order, each key of the header a key of the spell); source
+// names it in the message.
+SpellImport ParseSpellsText(const QString &text, const QString &source);
+
 // Whether the change would alter the slot's record bytes, or its name as the
 // file will hold it.
 bool ChangesRecord(const MainModule &store, const SpellChange &change);

@@ -52,9 +52,10 @@ int InvalidIndex(int byteNumber, int effectIndex = -1);
 std::optional<quint8> ReadNumber(const QString &text);
 
 // Reads the First Byte box, blanks before and after ignored: one or two
-// hexadecimal digits in either case ("a0", "5"), or two digits, one blank and
-// a description, as the items read ("18 Damaging"). Anything else ("Fire",
-// "1 8", "100") is nullopt.
+// hexadecimal digits in either case ("a0", "5"), alone or followed by one
+// blank and a description, as the items read ("18 Damaging", "5 foo"). A
+// single digit before bare hexadecimal digits is no value ("1 8", "1 80"),
+// nor is anything else ("Fire", "100").
 std::optional<quint8> ReadFirstByte(const QString &text);
 
 } // namespace corvantis

@@ -157,9 +157,19 @@ std::optional<quint8> ReadFirstByte(const QString &text) {
         value = value * 16 + d;
     }
     const qsizetype rest = from + digits;
-    // Alone, or two digits and a blank before a description, as the items
-    // are written; a word that merely starts with hex letters is no value.
-    if (digits == 0 || (rest < to && (digits < 2 || text[rest] != u' ')))
+    if (digits == 0)
+        return std::nullopt;
+    if (rest == to)
+        return quint8(value);
+    // Digits, a blank and a description, as the items are written ("7E
+    // Whatever", "5 foo"); a word that merely starts with hex letters is no
+    // value, nor is one digit before more bare digits ("1 8" is not 01).
+    if (text[rest] != u' ')
+        return std::nullopt;
+    bool bareDigits = true;
+    for (qsizetype i = rest + 1; i < to && bareDigits; ++i)
+        bareDigits = DigitValue(text[i].unicode(), 16) >= 0;
+    if (digits < 2 && bareDigits)
         return std::nullopt;
     return quint8(value);
 }

@@ -4,14 +4,23 @@
 #include "fields/FieldCodec.h"
 #include "fields/FieldLists.h"
 #include "ui/CharacterFilter.h"
+#include "ui/FormSetup.h"
+#include "ui/RecentFiles.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSortFilterProxyModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -82,6 +91,7 @@ class CellDelegate : public QStyledItemDelegate {
 };
 
 constexpr int SlotRole = SpellTableModel::SortRole + 1;
+const QString SizeKey = QStringLiteral("allSpellsSize");
 
 } // namespace
 
@@ -216,62 +226,212 @@ void SpellTableModel::marksChanged() {
     }
 }
 
-AllSpellsWindow::AllSpellsWindow(SpellDocument &doc, QWidget *parent)
+AllSpellsWindow::AllSpellsWindow(SpellDocument &doc, const QList<QMenu *> &menus,
+                                 const QList<QAction *> &actions, QWidget *parent)
     : QWidget(parent, Qt::Window), model_(new SpellTableModel(doc, this)),
-      proxy_(new QSortFilterProxyModel(this)), view_(new QTableView(this)) {
+      proxy_(new QSortFilterProxyModel(this)), view_(new QTableView(this)),
+      filter_(new QLineEdit(this)) {
     setObjectName(QStringLiteral("AllSpellsWindow"));
     setWindowTitle(QStringLiteral("All Spells"));
-    auto *filter = new QLineEdit(this);
-    filter->setObjectName(QStringLiteral("txtFilter"));
-    filter->setPlaceholderText(QStringLiteral("Filter"));
-    filter->setClearButtonEnabled(true);
+    filter_->setObjectName(QStringLiteral("txtFilter"));
+    filter_->setPlaceholderText(QStringLiteral("Filter"));
+    filter_->setAccessibleName(QStringLiteral("Filter"));
+    filter_->installEventFilter(this);
+    // A clear button of our own: the line edit's looks its icon up in the
+    // desktop's theme, which costs more than the rest of the filter.
+    QAction *clear = filter_->addAction(clearIcon(filter_), QLineEdit::TrailingPosition);
+    clear->setObjectName(QStringLiteral("filterClear"));
+    clear->setText(QStringLiteral("Clear Filter"));
+    clear->setVisible(false);
+    if (auto *button = filter_->findChild<QToolButton *>())
+        button->setAccessibleName(clear->text());
+    connect(clear, &QAction::triggered, filter_, &QLineEdit::clear);
+    connect(filter_, &QLineEdit::textChanged, clear,
+            [clear](const QString &text) { clear->setVisible(!text.isEmpty()); });
     proxy_->setSourceModel(model_);
     proxy_->setSortRole(SpellTableModel::SortRole);
     proxy_->setFilterKeyColumn(-1);
     proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
-    connect(filter, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
+    connect(filter_, &QLineEdit::textChanged, proxy_, &QSortFilterProxyModel::setFilterFixedString);
 
     view_->setObjectName(QStringLiteral("tblSpells"));
+    view_->setAccessibleName(QStringLiteral("All Spells"));
     view_->setModel(proxy_);
     view_->setItemDelegate(new CellDelegate(model_, view_));
     view_->setSortingEnabled(true);
     view_->sortByColumn(SpellTableModel::Slot, Qt::AscendingOrder);
-    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Cells, as in a spreadsheet: a column's cells take one field's paste.
+    view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Tab leaves the table for the filter instead of walking its cells.
+    view_->setTabKeyNavigation(false);
     // A double-click or Enter goes to the slot; F2 or a click on the
     // selected cell edits it.
     view_->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
-    // Each column as wide as its widest text, bold as a changed row shows it:
-    // measured from the texts, which costs a fraction of asking the delegate
-    // for every cell's size.
-    QFont bold = view_->font();
-    bold.setBold(true);
-    const QFontMetrics cells(bold), titles(view_->horizontalHeader()->font());
-    const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 6;
-    for (int column = 0; column < SpellTableModel::ColumnCount; ++column) {
-        int widest = titles.horizontalAdvance(
-                         model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
-                     view_->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 6;
-        for (int slot = 0; slot < SlotCount; ++slot)
-            widest = std::max(
-                widest,
-                cells.horizontalAdvance(model_->index(slot, column).data().toString()) + margin);
-        view_->setColumnWidth(column, widest);
-    }
+    setColumnWidths();
     connect(view_, &QTableView::activated, this,
             [this](const QModelIndex &i) { emit slotActivated(i.data(SlotRole).toInt()); });
     connect(model_, &SpellTableModel::cellEdited, this, &AllSpellsWindow::cellEdited);
 
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(filter);
+    // The main window's own menus: one set of actions for both windows.
+    auto *bar = new QMenuBar(this);
+    for (QMenu *menu : menus)
+        bar->addMenu(menu);
+    layout->setMenuBar(bar);
+    addActions(actions);
+    auto *find = new QAction(this);
+    find->setShortcuts(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        filter_->setFocus(Qt::ShortcutFocusReason);
+        filter_->selectAll();
+    });
+    addAction(find);
+    AddCloseKeys(this);
+    layout->addWidget(filter_);
     layout->addWidget(view_);
-    // Wide enough for every column, as tall as about twenty rows.
-    const int frame = 2 * view_->frameWidth() + layout->contentsMargins().left() * 2;
-    resize(view_->horizontalHeader()->length() + view_->verticalScrollBar()->sizeHint().width() +
-               frame,
-           22 * view_->verticalHeader()->defaultSectionSize());
+}
+
+AllSpellsWindow::~AllSpellsWindow() {
+    if (isVisible())
+        Remember(SizeKey, size());
+}
+
+void AllSpellsWindow::setColumnWidths() {
+    // Each column as wide as the widest text it can show, bold as a changed
+    // row shows it: the lists' items and the widest digits, not every cell.
+    QFont bold = view_->font();
+    bold.setBold(true);
+    const QFontMetrics cells(bold), titles(view_->horizontalHeader()->font());
+    const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1) + 6;
+    int digit = 0;
+    for (QChar c : QStringLiteral("0123456789ABCDEF"))
+        digit = std::max(digit, cells.horizontalAdvance(c));
+    for (int column = 0; column < SpellTableModel::ColumnCount; ++column) {
+        const int n = SpellTableModel::byteNumber(column);
+        // Slot: a number and the mark; label and name: four characters.
+        QStringList texts{column == SpellTableModel::Slot ? QStringLiteral("63 *")
+                                                          : QStringLiteral("WWWW")};
+        if (n == 2) {
+            texts = QStringList{QStringLiteral("255")};
+            for (int e : {EffectNegative, EffectPositive, EffectResist, EffectStrongerNegatives})
+                texts += EffectivenessItems(e);
+        } else if (n > 0) {
+            texts = FieldItems(n);
+        }
+        int widest = column == SpellTableModel::RawData
+                         ? 2 * FieldCount * digit + (FieldCount - 1) * cells.horizontalAdvance(' ')
+                         : 0;
+        for (const QString &text : texts)
+            widest = std::max(widest, cells.horizontalAdvance(text));
+        const int title =
+            titles.horizontalAdvance(
+                model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString()) +
+            view_->style()->pixelMetric(QStyle::PM_HeaderMarkSize) + 6;
+        view_->setColumnWidth(column, std::max(widest + margin, title));
+    }
+}
+
+QIcon AllSpellsWindow::clearIcon(QWidget *on) {
+    // A cross in a disc, in the colours of the box's text.
+    const qreal ratio = on->devicePixelRatioF();
+    const int side = on->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, on);
+    QPixmap pixmap(QSize(side, side) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter paint(&pixmap);
+    paint.setRenderHint(QPainter::Antialiasing);
+    paint.setPen(Qt::NoPen);
+    paint.setBrush(on->palette().color(QPalette::PlaceholderText));
+    const QRectF disc(1, 1, side - 2, side - 2);
+    paint.drawEllipse(disc);
+    paint.setPen(QPen(on->palette().color(QPalette::Base), side / 8.0));
+    const QRectF cross = disc.adjusted(side / 3.5, side / 3.5, -side / 3.5, -side / 3.5);
+    paint.drawLine(cross.topLeft(), cross.bottomRight());
+    paint.drawLine(cross.topRight(), cross.bottomLeft());
+    return QIcon(pixmap);
+}
+
+SlotChoice AllSpellsWindow::choice() const {
+    QModelIndexList cells = view_->selectionModel()->selectedIndexes();
+    if (cells.isEmpty() && view_->currentIndex().isValid())
+        cells = {view_->currentIndex()};
+    // In the order shown, whatever order they were selected in.
+    std::sort(cells.begin(), cells.end(), [](const QModelIndex &a, const QModelIndex &b) {
+        return a.row() != b.row() ? a.row() < b.row() : a.column() < b.column();
+    });
+    SlotChoice choice;
+    QSet<int> columns;
+    for (const QModelIndex &cell : cells) {
+        columns << cell.column();
+        const int slot = cell.data(SlotRole).toInt();
+        if (!choice.chosen.contains(slot))
+            choice.chosen << slot;
+    }
+    if (columns.size() == 1)
+        choice.field = SpellTableModel::byteNumber(*columns.begin());
+    return choice;
+}
+
+QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen) {
+    QSize size = wanted.boundedTo(screen.size() - border);
+    const int right = screen.right() - main.right() - border.width();
+    const int left = main.left() - screen.left() - border.width();
+    int x = screen.right() + 1 - size.width() - border.width(); // over it, at the edge
+    if (right >= size.width()) {
+        x = main.right() + 1;
+    } else if (left >= size.width()) {
+        x = main.left() - size.width() - border.width();
+    } else if (std::max(left, right) >= wanted.width() / 3) {
+        // Narrower, on the side with more room; the columns scroll.
+        size.setWidth(std::max(left, right));
+        x = right >= left ? main.right() + 1 : screen.left();
+    }
+    const int lowest = screen.bottom() + 1 - size.height() - border.height();
+    return {QPoint(x, std::clamp(main.top(), screen.top(), std::max(screen.top(), lowest))), size};
+}
+
+void AllSpellsWindow::showBeside(QWidget *beside) {
+    if (!placed_) {
+        placed_ = true;
+        // As tall as about twenty rows, wide enough for every column, or the
+        // size it had last; never wider than the screen (the columns scroll).
+        const int frame = 2 * view_->frameWidth() + 2 * layout()->contentsMargins().left();
+        QSize wanted(view_->horizontalHeader()->length() +
+                         view_->verticalScrollBar()->sizeHint().width() + frame,
+                     22 * view_->verticalHeader()->defaultSectionSize());
+        const QSize remembered = Remembered(SizeKey).toSize();
+        if (remembered.isValid())
+            wanted = remembered;
+        const QRect main = beside->frameGeometry();
+        const QRect placed = PlaceBeside(wanted, main, main.size() - beside->size(),
+                                         beside->screen()->availableGeometry());
+        resize(placed.size());
+        move(placed.topLeft());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+bool AllSpellsWindow::eventFilter(QObject *watched, QEvent *event) {
+    // Down goes from the filter into the table, onto its first row when no
+    // cell is current yet.
+    if (watched == filter_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down &&
+        static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        if (!view_->currentIndex().isValid() && proxy_->rowCount() > 0)
+            view_->setCurrentIndex(proxy_->index(0, SpellTableModel::Label));
+        view_->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void AllSpellsWindow::hideEvent(QHideEvent *event) {
+    Remember(SizeKey, size());
+    QWidget::hideEvent(event);
 }
 
 } // namespace corvantis

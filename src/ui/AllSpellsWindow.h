@@ -7,6 +7,8 @@
 
 #include <bitset>
 
+class QLineEdit;
+class QMenu;
 class QSortFilterProxyModel;
 class QTableView;
 
@@ -49,22 +51,55 @@ class SpellTableModel : public QAbstractTableModel {
     std::bitset<SlotCount> shownMarks_;
 };
 
+// Slots chosen in a window, in the order shown; field (a byte number, 0 the
+// name) where every chosen cell lies in that field's column, else -1.
+struct SlotChoice {
+    QList<int> chosen;
+    int field = -1;
+};
+
+// The table window. It carries the main window's File and Edit menus (the
+// same actions, so that their keys work here too) and works by keyboard:
+// Ctrl+F and Tab reach the filter, Down goes from there into the table, Esc
+// and Ctrl+W close it.
+// Where a window of size wanted (without its frame of border) goes beside
+// the main window's frame main on screen: the side with room for it, else
+// the side with the most room at a narrower width, else over the main
+// window at the screen's edge; never wider or taller than the screen.
+QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen);
+
 class AllSpellsWindow : public QWidget {
     Q_OBJECT
 
   public:
-    AllSpellsWindow(SpellDocument &doc, QWidget *parent);
+    AllSpellsWindow(SpellDocument &doc, const QList<QMenu *> &menus,
+                    const QList<QAction *> &actions, QWidget *parent);
+    ~AllSpellsWindow() override;
 
     QTableView *view() const { return view_; }
+    // The selected cells' slots; the current row's when none is selected.
+    SlotChoice choice() const;
+    // Shows the window: the first time beside beside (on whichever side has
+    // room), at its remembered size, never wider than the screen.
+    void showBeside(QWidget *beside);
 
   signals:
     void slotActivated(int slot);
     void cellEdited(int slot, int n, const QVariant &value);
 
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
   private:
+    void setColumnWidths();
+    static QIcon clearIcon(QWidget *on);
+
     SpellTableModel *model_;
     QSortFilterProxyModel *proxy_;
     QTableView *view_;
+    QLineEdit *filter_;
+    bool placed_ = false;
 };
 
 } // namespace corvantis

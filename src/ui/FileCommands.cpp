@@ -59,12 +59,28 @@ bool FileCommands::mayDiscardChanges(const QString &question) {
     return !doc_.fileChanged() || ask(question, Buttons::YesNo, Icon::Warning) == Answer::Yes;
 }
 
+void FileCommands::setRecentMenu(QMenu *menu) {
+    recent_ = new RecentFiles(menu, window_);
+    connect(recent_, &RecentFiles::chosen, this,
+            [this](const QString &path) { openChosen(path, false); });
+}
+
+QString FileCommands::besideImage(const QString &suffix) const {
+    const QFileInfo image(doc_.path());
+    return suffix.isEmpty() ? image.absolutePath()
+                            : image.dir().filePath(image.completeBaseName() + '.' + suffix);
+}
+
 void FileCommands::open() {
     if (!mayDiscardChanges(texts::UnsavedOpen))
         return;
-    // The dialog starts where the open image is; a cancel changes nothing.
-    const QString folder =
-        doc_.isOpen() ? QFileInfo(doc_.path()).absolutePath() : QDir::currentPath();
+    // The dialog starts where the open image is, else where the last one
+    // was; a cancel changes nothing.
+    QString folder = doc_.isOpen() ? besideImage({}) : QString();
+    if (folder.isEmpty() && recent_)
+        folder = recent_->lastFolder();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::currentPath();
     if (const auto choice = prompter_.chooseImage(window_, folder))
         openImage(choice->path, choice->readOnly);
 }
@@ -76,7 +92,10 @@ void FileCommands::openChosen(const QString &path, bool readOnly) {
 
 void FileCommands::openImage(const QString &path, bool readOnly) {
     // A failed load leaves the previous image, its path and its marks in place.
-    report(doc_.open(path, readOnly, asker_), texts::ErrorReading);
+    const Outcome opened = doc_.open(path, readOnly, asker_);
+    if (opened.ok() && recent_)
+        recent_->add(doc_.path());
+    report(opened, texts::ErrorReading);
 }
 
 void FileCommands::save() {
@@ -91,12 +110,27 @@ void FileCommands::save() {
         report(doc_.save(asker_), texts::ErrorWriting);
 }
 
+void FileCommands::saveAs() {
+    before_();
+    if (!doc_.isOpen())
+        return;
+    int filter = 0;
+    const auto path =
+        chooseOutput(texts::SaveAsTitle, {texts::OpenFilter}, {QStringLiteral("nes")}, filter);
+    if (!path)
+        return;
+    const Outcome saved = doc_.saveAs(*path, asker_);
+    if (saved.ok() && recent_)
+        recent_->add(doc_.path());
+    report(saved, texts::ErrorWriting);
+}
+
 void FileCommands::import(const std::function<void()> &shown) {
     before_();
     if (!doc_.isOpen())
         return;
-    const auto choice =
-        prompter_.chooseFile(window_, texts::ImportTitle, texts::ImportFilters, false);
+    const auto choice = prompter_.chooseFile(window_, texts::ImportTitle, texts::ImportFilters,
+                                             false, besideImage(QStringLiteral("json")));
     if (!choice)
         return;
     const SpellDocument::ImportPlan plan = doc_.planImport(choice->path);
@@ -115,7 +149,8 @@ void FileCommands::import(const std::function<void()> &shown) {
 
 std::optional<QString> FileCommands::chooseOutput(const QString &title, const QStringList &filters,
                                                   const QStringList &suffixes, int &filter) {
-    const auto choice = prompter_.chooseFile(window_, title, filters, true);
+    const auto choice =
+        prompter_.chooseFile(window_, title, filters, true, besideImage(suffixes.constFirst()));
     if (!choice)
         return std::nullopt;
     const int known = int(suffixes.indexOf(QFileInfo(choice->path).suffix().toLower()));
@@ -139,8 +174,8 @@ void FileCommands::createPatch() {
     before_();
     if (!doc_.isOpen())
         return;
-    const auto original =
-        prompter_.chooseFile(window_, texts::PatchOriginalTitle, {texts::OpenFilter}, false);
+    const auto original = prompter_.chooseFile(window_, texts::PatchOriginalTitle,
+                                               {texts::OpenFilter}, false, besideImage({}));
     if (!original)
         return;
     int filter = 0;
@@ -156,8 +191,8 @@ void FileCommands::compare() {
     before_();
     if (!doc_.isOpen())
         return;
-    if (const auto choice =
-            prompter_.chooseFile(window_, texts::CompareTitle, texts::CompareFilters, false))
+    if (const auto choice = prompter_.chooseFile(window_, texts::CompareTitle,
+                                                 texts::CompareFilters, false, besideImage({})))
         compareWith(choice->path);
 }
 

@@ -2,11 +2,14 @@
 
 #include "document/SpellDocument.h"
 #include "ui/Prompter.h"
+#include "ui/RecentFiles.h"
 
 #include <QObject>
 
 #include <functional>
 #include <optional>
+
+class QMenu;
 
 namespace corvantis {
 
@@ -22,6 +25,9 @@ class FileCommands : public QObject {
     FileCommands(SpellDocument &doc, Prompter &prompter, QWidget *window,
                  std::function<void()> before);
 
+    // Applies text typed but not yet applied, as every command does first.
+    void applyPending() { before_(); }
+
     // Whether unsaved changes may be left behind: there are none, or the
     // user says so to question.
     bool mayDiscardChanges(const QString &question);
@@ -32,6 +38,8 @@ class FileCommands : public QObject {
     // Open without a question (the image named at start-up).
     void openImage(const QString &path, bool readOnly);
     void save();
+    // The image saved as a new file, which is then the open image.
+    void saveAs();
     // shown (if given) runs once the import is in the session, before its
     // message.
     void import(const std::function<void()> &shown = {});
@@ -54,11 +62,19 @@ class FileCommands : public QObject {
     void sayChanged(const QList<int> &taken, QWidget *over);
     Asker &asker() { return asker_; }
 
+    // File > Open Recent, filled from menu as it opens.
+    void setRecentMenu(QMenu *menu);
+    RecentFiles *recent() const { return recent_; }
+
   private:
-    // A file to write, chosen in the dialog; the chosen filter adds its
-    // suffix (suffixes, in the filters' order) when the name has none of them.
+    // A file to write, chosen in the dialog, which suggests the image's name
+    // with the first suffix; the chosen filter adds its suffix (suffixes, in
+    // the filters' order) when the name has none of them.
     std::optional<QString> chooseOutput(const QString &title, const QStringList &filters,
                                         const QStringList &suffixes, int &filter);
+    // Where a file dialog starts: the open image's folder, with its name
+    // given suffix when suffix is not empty.
+    QString besideImage(const QString &suffix) const;
     Prompter::Answer ask(const QString &text, Prompter::Buttons buttons, Prompter::Icon icon);
 
     SpellDocument &doc_;
@@ -66,6 +82,7 @@ class FileCommands : public QObject {
     QWidget *window_;
     std::function<void()> before_;
     PromptAsker asker_;
+    RecentFiles *recent_ = nullptr;
     class CompareWindow *compare_ = nullptr;
 };
 

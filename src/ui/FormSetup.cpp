@@ -3,13 +3,73 @@
 #include "ui/FormScale.h"
 #include "ui_mainForm.h"
 
+#include <QAction>
 #include <QCompleter>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QUndoStack>
 
 #include <cmath>
 
 namespace corvantis {
+
+namespace {
+
+class FieldGuard : public QObject {
+  public:
+    FieldGuard(QList<QAction *> history, QObject *parent)
+        : QObject(parent), history_(std::move(history)) {}
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            const QKeySequence key(static_cast<QKeyEvent *>(event)->keyCombination());
+            for (const QAction *a : history_)
+                if (a->shortcuts().contains(key)) {
+                    event->ignore();
+                    return true;
+                }
+        }
+        if (event->type() == QEvent::Wheel) {
+            auto *box = qobject_cast<QComboBox *>(watched);
+            if (box && !box->hasFocus())
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    QList<QAction *> history_;
+};
+
+} // namespace
+
+void FillList(QComboBox *box, const QStringList &items) {
+    const QSignalBlocker blocker(box);
+    const QString text = box->currentText();
+    box->clear();
+    box->addItems(items);
+    box->setCurrentIndex(-1);
+    if (box->isEditable())
+        box->setEditText(text);
+}
+
+void ShowText(QLineEdit *box, const QString &text) {
+    if (box->text() != text || box->isModified())
+        box->setText(text);
+}
+
+void GuardFields(QMainWindow &window, const QList<QLineEdit *> &boxes,
+                 const QList<QAction *> &history) {
+    auto *guard = new FieldGuard(history, &window);
+    for (QLineEdit *box : boxes)
+        box->installEventFilter(guard);
+    for (QComboBox *box : window.findChildren<QComboBox *>()) {
+        box->setFocusPolicy(Qt::StrongFocus);
+        box->installEventFilter(guard);
+    }
+}
 
 void SetUpForm(Ui::mainForm &ui, QMainWindow &window) {
     // Text boxes and lists share one fixed-width font (the lists have it
@@ -49,17 +109,22 @@ void SetUpForm(Ui::mainForm &ui, QMainWindow &window) {
         {ui.lblByte7, ui.cbByte7}, {ui.lblByte1, ui.cbByte1}};
     for (const auto &[caption, field] : captions)
         caption->setBuddy(field);
-    // A combo box is named by its caption's relation only, so the selector
-    // has a caption that is never shown.
+    // A combo box on Linux is named by its caption's relation only (its name
+    // there is its text), so the selector has a caption that is never shown.
     auto *spellCaption = new QLabel(QStringLiteral("Spell"), ui.centralwidget);
     spellCaption->setObjectName(QStringLiteral("lblSpellName"));
     spellCaption->hide();
     spellCaption->setBuddy(ui.cbSpellName);
+    ui.cbSpellName->setAccessibleName(spellCaption->text());
     ui.txtName->setAccessibleName(QStringLiteral("Name"));
     ui.txtRaw->setAccessibleName(QStringLiteral("Raw Data"));
+    byte1Edit->setAccessibleName(QStringLiteral("First Byte"));
 
     ui.menuFileOpen->setShortcuts(QKeySequence::Open);
     ui.menuFileSave->setShortcuts(QKeySequence::Save);
+    ui.menuFileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    ui.menuEditCopy->setShortcuts(QKeySequence::Copy);
+    ui.menuEditPaste->setShortcuts(QKeySequence::Paste);
     // Where the platform has no key to quit (it closes windows instead), the
     // desktops' usual one.
     const QList<QKeySequence> quit = QKeySequence::keyBindings(QKeySequence::Quit);
@@ -83,6 +148,18 @@ void BindHistory(QUndoStack &stack, QAction &undo, QAction &redo) {
     QObject::connect(&stack, &QUndoStack::indexChanged, &undo, stepNames);
     QObject::connect(&stack, &QUndoStack::cleanChanged, &undo, stepNames);
     stepNames();
+}
+
+void AddCloseKeys(QWidget *window) {
+    auto *close = new QAction(window);
+    close->setObjectName(QStringLiteral("closeWindow"));
+    QList<QKeySequence> keys{QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)};
+    for (const QKeySequence &k : QKeySequence::keyBindings(QKeySequence::Close))
+        if (!keys.contains(k))
+            keys << k;
+    close->setShortcuts(keys);
+    QObject::connect(close, &QAction::triggered, window, &QWidget::close);
+    window->addAction(close);
 }
 
 } // namespace corvantis

@@ -1,6 +1,7 @@
 #include "ui/HelpPage.h"
 
 #include "ui/FormScale.h"
+#include "ui/FormSetup.h"
 #include "ui/Texts.h"
 
 #include <QCoreApplication>
@@ -57,6 +58,7 @@ void ShowHelp(QWidget *parent, const HelpOpener &opener, QTextBrowser *&window) 
         window->setWindowTitle(texts::HelpTitle);
         window->setOpenExternalLinks(true);
         window->resize(QSize(640, 560) * FormScale());
+        AddCloseKeys(window);
     }
     window->setSource(url);
     window->show();

@@ -5,8 +5,10 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace corvantis {
@@ -147,14 +149,26 @@ std::optional<Prompter::OpenChoice> DialogPrompter::chooseImage(QWidget *parent,
     return OpenChoice{dialog.selectedFiles().constFirst(), readOnly->isChecked()};
 }
 
-std::optional<Prompter::FileChoice> DialogPrompter::chooseFile(QWidget *parent,
-                                                               const QString &title,
-                                                               const QStringList &filters,
-                                                               bool forWriting) {
-    QFileDialog dialog(parent, title);
+std::optional<Prompter::FileChoice>
+DialogPrompter::chooseFile(QWidget *parent, const QString &title, const QStringList &filters,
+                           bool forWriting, const QString &start) {
+    const QFileInfo suggested(start);
+    const bool named = !start.isEmpty() && !suggested.isDir();
+    QFileDialog dialog(parent, title, named ? suggested.absolutePath() : start);
     dialog.setAcceptMode(forWriting ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(forWriting ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
+    if (named) {
+        dialog.selectFile(suggested.fileName());
+        // Another type chosen: the suggested name takes its suffix ("(*.csv)").
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString &f) {
+            auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            const QString typed = name ? name->text() : suggested.fileName();
+            const QString suffix = f.section(QStringLiteral("*."), 1).section(')', 0, 0);
+            if (!typed.isEmpty() && !suffix.isEmpty())
+                dialog.selectFile(QFileInfo(typed).completeBaseName() + '.' + suffix);
+        });
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return FileChoice{dialog.selectedFiles().constFirst(),

@@ -48,10 +48,12 @@ class Prompter {
         QString path;
         int filter = 0; // the index of the chosen filter
     };
-    // Asks for a file to read (an existing one) or to write; nothing when
-    // the user cancels.
+    // Asks for a file to read (an existing one) or to write, starting at
+    // start (a folder, or a file in it to suggest); nothing when the user
+    // cancels.
     virtual std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
-                                                 const QStringList &filters, bool forWriting) = 0;
+                                                 const QStringList &filters, bool forWriting,
+                                                 const QString &start) = 0;
 };
 
 // The real dialogs.
@@ -62,8 +64,10 @@ class DialogPrompter : public Prompter {
     Answer askWithDetail(QWidget *parent, const QString &text, const QString &detail,
                          Buttons buttons, Icon icon) override;
     std::optional<OpenChoice> chooseImage(QWidget *parent, const QString &folder) override;
+    // A suggested name follows the chosen filter's suffix.
     std::optional<FileChoice> chooseFile(QWidget *parent, const QString &title,
-                                         const QStringList &filters, bool forWriting) override;
+                                         const QStringList &filters, bool forWriting,
+                                         const QString &start) override;
 };
 
 // The session's questions put to the user through a prompter, over parent.

@@ -44,6 +44,8 @@ inline const QStringList PatchFilters{QStringLiteral("BPS patch (*.bps)"),
 inline const QString ExportTitle = QStringLiteral("Export Spells");
 inline const QStringList ExportFilters{QStringLiteral("JSON (*.json)"),
                                        QStringLiteral("CSV (*.csv)")};
+inline const QString SaveAsTitle = QStringLiteral("Save Image As");
+inline const QString NothingPasted = QStringLiteral("Nothing was pasted.");
 inline const QString ImportTitle = QStringLiteral("Import Spells");
 inline const QStringList ImportFilters{QStringLiteral("JSON (*.json)")};
 inline const QString CompareTitle = QStringLiteral("Compare With");

@@ -6,6 +6,7 @@
 #include "fields/FieldLists.h"
 #include "ui/AllSpellsWindow.h"
 #include "ui/CharacterFilter.h"
+#include "ui/EditCommands.h"
 #include "ui/FileCommands.h"
 #include "ui/FileDrop.h"
 #include "ui/FormSetup.h"
@@ -27,32 +28,14 @@ using Buttons = Prompter::Buttons;
 using Icon = Prompter::Icon;
 using Answer = Prompter::Answer;
 
-// Fills a list without its handler seeing the intermediate selections, and
-// leaves it with nothing selected.
-void fillList(QComboBox *box, const QStringList &items) {
-    const QSignalBlocker blocker(box);
-    const QString text = box->currentText();
-    box->clear();
-    box->addItems(items);
-    box->setCurrentIndex(-1);
-    if (box->isEditable())
-        box->setEditText(text);
-}
-
-// Shows text in a box. The same text again is left alone, since setting it
-// lays the text out and repaints the box anyway; text typed but not applied
-// is always replaced.
-void showText(QLineEdit *box, const QString &text) {
-    if (box->text() != text || box->isModified())
-        box->setText(text);
-}
-
 } // namespace
 
 mainForm::mainForm(Prompter *prompter, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::mainForm>()),
       prompter_(prompter ? prompter : (ownPrompter_ = std::make_unique<DialogPrompter>()).get()),
       files_(new FileCommands(doc_, *prompter_, this, [this] { applyPendingText(); })),
+      edits_(new EditCommands(
+          doc_, *files_, [this] { return choice(); }, this)),
       helpOpener_(DefaultHelpOpener()) {
     ui->setupUi(this);
     setWindowIcon(ProgramIconForStartUp());
@@ -68,16 +51,24 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
         {ui->menuEditUndo, &mainForm::menuEditUndo_Click},
         {ui->menuEditRedo, &mainForm::menuEditRedo_Click},
         {ui->menuEditRevert, &mainForm::menuEditRevert_Click},
+        {ui->menuEditCopy, &mainForm::menuEditCopy_Click},
+        {ui->menuEditPaste, &mainForm::menuEditPaste_Click},
         {ui->menuViewAllSpells, &mainForm::menuViewAllSpells_Click}};
     for (const auto &[action, handler] : commands)
         connect(action, &QAction::triggered, this, handler);
-    connect(ui->menuFileExport, &QAction::triggered, files_, &FileCommands::exportSpells);
-    connect(ui->menuFileCreatePatch, &QAction::triggered, files_, &FileCommands::createPatch);
-    connect(ui->menuFileCompare, &QAction::triggered, files_, &FileCommands::compare);
+    for (const auto &[action, command] : {std::pair{ui->menuFileSaveAs, &FileCommands::saveAs},
+                                          {ui->menuFileExport, &FileCommands::exportSpells},
+                                          {ui->menuFileCreatePatch, &FileCommands::createPatch},
+                                          {ui->menuFileCompare, &FileCommands::compare}})
+        connect(action, &QAction::triggered, files_, command);
+    files_->setRecentMenu(ui->menuFileRecent);
+    connect(ui->menuEdit, &QMenu::aboutToShow, this,
+            [this] { ui->menuEditRevert->setEnabled(edits_->canRevert()); });
     BindHistory(*doc_.undoStack(), *ui->menuEditUndo, *ui->menuEditRedo);
     connect(&doc_, &SpellDocument::slotChanged, this, &mainForm::followDocument);
     connect(&doc_, &SpellDocument::marksChanged, this, &mainForm::ShowChangeMarks);
     connect(&doc_, &SpellDocument::reloaded, this, &mainForm::showImage);
+    connect(&doc_, &SpellDocument::pathChanged, this, &mainForm::showPath);
 
     connect(ui->cbSpellName, &QComboBox::currentIndexChanged, this, &mainForm::cbSpellName_Click);
     const std::pair<QComboBox *, void (mainForm::*)()> lists[] = {
@@ -98,10 +89,8 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
             return c != 0;
         },
         ui->txtName));
-    // Ctrl+Z and its kin mean the document's history wherever the focus is;
-    // the boxes' own undo would make edits behind the user's back.
-    for (QLineEdit *edit : {ui->txtName, ui->txtByte2, ui->cbByte1->lineEdit()})
-        edit->installEventFilter(this);
+    GuardFields(*this, {ui->txtName, ui->txtByte2, ui->cbByte1->lineEdit()},
+                {ui->menuEditUndo, ui->menuEditRedo});
 
     // An image file dropped from a file manager opens as Open would; a patch
     // or a spell file opens its comparison.
@@ -110,13 +99,6 @@ mainForm::mainForm(Prompter *prompter, QWidget *parent)
                                                        ui->cbByte1->lineEdit()})
         drop->watch(w);
     connect(drop, &FileDrop::dropped, files_, &FileCommands::openDropped);
-
-    // The wheel only turns a list the user is working in: passing over the
-    // window must not edit a spell.
-    for (QComboBox *box : findChildren<QComboBox *>()) {
-        box->setFocusPolicy(Qt::StrongFocus);
-        box->installEventFilter(this);
-    }
 }
 
 mainForm::~mainForm() = default;
@@ -142,11 +124,11 @@ void mainForm::Form_Load(const QString &imagePath) {
 }
 
 void mainForm::fill_cbs() {
-    fillList(ui->cbSpellName, SlotLabels());
+    FillList(ui->cbSpellName, SlotLabels());
     for (QComboBox *box :
          {ui->cbByte1, ui->cbByte3, ui->cbByte4, ui->cbByte5, ui->cbByte6, ui->cbByte7}) {
         const int n = box->objectName().back().digitValue();
-        fillList(box, FieldItems(n));
+        FillList(box, FieldItems(n));
     }
 }
 
@@ -157,12 +139,16 @@ void mainForm::applyPendingText() {
         cbByte1_Change();
 }
 
-void mainForm::showImage() {
+void mainForm::showPath() {
     // The file as the kernel found it: the one Save will write.
     const QString shown = DisplayFileName(doc_.path());
     ui->lblFilenameData->setText(shown);
     ui->lblFilenameData->setToolTip(doc_.readOnly() ? shown + '\n' + texts::ReadOnlyTip : shown);
     ui->lblReadOnly->setVisible(doc_.readOnly());
+}
+
+void mainForm::showImage() {
+    showPath();
     // Slot 0 is shown afresh even when it was already selected.
     selectSlot(0);
 }
@@ -226,7 +212,7 @@ void mainForm::ShowSpell() {
         return;
     const MainModule &m = doc_.store();
     ShowRawData();
-    showText(ui->txtName, DecodeName(m.SpellNames[s]));
+    ShowText(ui->txtName, DecodeName(m.SpellNames[s]));
     // Effect before byte 2: the byte-2 field follows the Effect field's choice.
     ui->cbByte4->setCurrentIndex(DecodeField(4, m.SpellBytes(s, 4)).index);
     ui->cbByte5->setCurrentIndex(DecodeField(5, m.SpellBytes(s, 5)).index);
@@ -237,7 +223,7 @@ void mainForm::ShowSpell() {
     const DecodedField first = DecodeField(1, m.SpellBytes(s, 1));
     ui->cbByte1->setCurrentIndex(first.index);
     // Also when the index did not change: the box may hold half-typed text.
-    showText(ui->cbByte1->lineEdit(),
+    ShowText(ui->cbByte1->lineEdit(),
              first.index >= 0 ? ui->cbByte1->itemText(first.index) : first.text);
 }
 
@@ -250,7 +236,7 @@ void mainForm::ShowRawData() {
         raw += QStringLiteral("%1 ")
                    .arg(doc_.store().SpellBytes(s, n), 2, 16, QLatin1Char('0'))
                    .toUpper();
-    showText(ui->txtRaw, raw);
+    ShowText(ui->txtRaw, raw);
 }
 
 void mainForm::SetupEffectivenessField() {
@@ -265,14 +251,14 @@ void mainForm::SetupEffectivenessField() {
     if (IsEffectivenessList(e)) {
         ui->txtByte2->hide();
         ui->cbByte2->show();
-        fillList(ui->cbByte2, EffectivenessItems(e));
+        FillList(ui->cbByte2, EffectivenessItems(e));
         if (s >= 0)
             ui->cbByte2->setCurrentIndex(DecodeField(2, doc_.store().SpellBytes(s, 2), e).index);
     } else {
         ui->cbByte2->hide();
         ui->txtByte2->show();
         if (s >= 0)
-            showText(ui->txtByte2, DecodeField(2, doc_.store().SpellBytes(s, 2), e).text);
+            ShowText(ui->txtByte2, DecodeField(2, doc_.store().SpellBytes(s, 2), e).text);
     }
 }
 
@@ -324,7 +310,8 @@ void mainForm::followDocument(int s) {
 
 void mainForm::menuViewAllSpells_Click() {
     if (!allSpells_) {
-        allSpells_ = new AllSpellsWindow(doc_, this);
+        allSpells_ = new AllSpellsWindow(doc_, {ui->menuFile, ui->menuEdit},
+                                         {ui->menuHelpContents, ui->menuViewAllSpells}, this);
         connect(allSpells_, &AllSpellsWindow::slotActivated, this, [this](int s) {
             selectSlot(s);
             raise();
@@ -332,9 +319,14 @@ void mainForm::menuViewAllSpells_Click() {
         });
         connect(allSpells_, &AllSpellsWindow::cellEdited, this, &mainForm::editFromTable);
     }
-    allSpells_->show();
-    allSpells_->raise();
-    allSpells_->activateWindow();
+    allSpells_->showBeside(this);
+}
+
+SlotChoice mainForm::choice() const {
+    // The active window's: the table's cells, or this window's slot.
+    if (allSpells_ && allSpells_->isActiveWindow())
+        return allSpells_->choice();
+    return slot() < 0 ? SlotChoice() : SlotChoice{{slot()}, -1};
 }
 
 void mainForm::editFromTable(int s, int n, const QVariant &value) {
@@ -356,13 +348,17 @@ void mainForm::menuEditRedo_Click() {
 }
 
 void mainForm::menuEditRevert_Click() {
-    applyPendingText();
-    const int s = slot();
-    if (s < 0 || doc_.record(s) == doc_.savedRecord(s))
-        return;
-    files_->report(
-        doc_.change({{s, doc_.savedRecord(s)}}, "Revert " + SlotLabels().at(s), files_->asker()),
-        texts::ErrorWriting);
+    edits_->revert();
+}
+
+void mainForm::menuEditCopy_Click() {
+    edits_->copy();
+}
+
+void mainForm::menuEditPaste_Click() {
+    // The slots it changes do not take the selection away.
+    ownEdit([this] { edits_->paste(); });
+    ShowSpell();
 }
 
 // ---- field edits ----
@@ -476,25 +472,6 @@ bool mainForm::event(QEvent *event) {
         QTimer::singleShot(0, this, [this] { setWindowIcon(ProgramIcon()); });
     }
     return QMainWindow::event(event);
-}
-
-bool mainForm::eventFilter(QObject *watched, QEvent *event) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::ShortcutOverride) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        for (const QAction *a : {ui->menuEditUndo, ui->menuEditRedo})
-            for (const QKeySequence &k : a->shortcuts())
-                if (QKeySequence(key->keyCombination()) == k) {
-                    event->ignore();
-                    return true;
-                }
-    }
-    if (type == QEvent::Wheel) {
-        auto *box = qobject_cast<QComboBox *>(watched);
-        if (box && !box->hasFocus())
-            return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 } // namespace corvantis

@@ -20,6 +20,8 @@ class mainForm;
 
 namespace corvantis {
 
+struct SlotChoice;
+
 // The editor's one working window: a face of the session (SpellDocument).
 // Its file commands ask, call the session and report; it shows the selected
 // slot and runs the edit handlers of its name and record fields.
@@ -66,6 +68,8 @@ class mainForm : public QMainWindow {
     void menuEditUndo_Click();
     void menuEditRedo_Click();
     void menuEditRevert_Click();
+    void menuEditCopy_Click();
+    void menuEditPaste_Click();
     void menuViewAllSpells_Click();
 
     void cbSpellName_Click();
@@ -81,7 +85,6 @@ class mainForm : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     bool event(QEvent *event) override;
 
   private:
@@ -90,6 +93,9 @@ class mainForm : public QMainWindow {
 
     // After an Open: the path, its read-only mark, slot 0 shown afresh.
     void showImage();
+    void showPath();
+    // The slots Copy, Paste and Revert act on: the active window's.
+    SlotChoice choice() const;
 
     void ShowSpell();
     void ShowRawData();
@@ -119,6 +125,7 @@ class mainForm : public QMainWindow {
     Prompter *prompter_;
     SpellDocument doc_;
     class FileCommands *files_;
+    class EditCommands *edits_;
     class AllSpellsWindow *allSpells_ = nullptr;
     ::aboutForm *about_ = nullptr;
     HelpOpener helpOpener_;

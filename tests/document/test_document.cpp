@@ -1,6 +1,9 @@
+#include "data/NameCodec.h"
 #include "document/Reasons.h"
+#include "document/RecentImages.h"
 #include "document/SpellDocument.h"
 #include "support/ImageFixture.h"
+#include "support/Rows.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -44,6 +47,36 @@ QByteArray testImage() {
     return image;
 }
 
+// Bytes 1..7 in hex and the name as the box shows it.
+QString shown(const SpellRecord &r) {
+    return QByteArray(reinterpret_cast<const char *>(r.bytes.data()), FieldCount).toHex(' ') + ' ' +
+           DecodeName(r.name);
+}
+
+struct SeveralCase {
+    const char *name;
+    QList<int> chosen; // a negative slot: its name only
+    bool readOnly;
+    std::optional<Question> question;
+    Reply reply;
+    QList<int> taken;
+};
+struct FieldCase {
+    const char *name;
+    int slot, n;
+    QVariant value; // a list's index, or typed text
+    QString after;  // the slot afterwards
+    QString reason;
+};
+struct PasteCase {
+    const char *name;
+    QString copied; // "json" or "text": slots 5 and 6 copied; else the text itself
+    QList<int> onto;
+    int field;
+    QStringList after; // each slot of onto afterwards
+    QString reason;
+};
+
 QString marks(const SpellDocument &doc) {
     QString shown = doc.fileChanged() ? QStringLiteral("file") : QStringLiteral("-");
     for (int slot = 0; slot < SlotCount; ++slot)
@@ -53,6 +86,10 @@ QString marks(const SpellDocument &doc) {
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(SeveralCase)
+Q_DECLARE_METATYPE(FieldCase)
+Q_DECLARE_METATYPE(PasteCase)
 
 class TestDocument : public QObject {
     Q_OBJECT
@@ -86,33 +123,21 @@ class TestDocument : public QObject {
     // special ones, Cancel none. One special slot alone asks Yes/No. A name
     // of a special slot never asks.
     void changeSeveral_data() {
-        QTest::addColumn<QList<int>>("chosen");
-        QTest::addColumn<bool>("readOnly");
-        QTest::addColumn<int>("question"); // -1: none
-        QTest::addColumn<int>("reply");
-        QTest::addColumn<QList<int>>("taken");
-        const int several = int(Question::ChangeSpecialSlots),
-                  one = int(Question::ChangeSpecialSlot);
-        QTest::newRow("ordinary") << QList{0, 2} << false << -1 << 0 << QList{0, 2};
-        QTest::newRow("read-only") << QList{0, 2} << true << -1 << 0 << QList<int>();
-        QTest::newRow("special, Yes")
-            << QList{0, 1, 3} << false << several << int(Reply::Yes) << QList{0, 1, 3};
-        QTest::newRow("special, No")
-            << QList{0, 1, 3} << false << several << int(Reply::No) << QList{0};
-        QTest::newRow("special, Cancel")
-            << QList{0, 1, 3} << false << several << int(Reply::Cancel) << QList<int>();
-        QTest::newRow("one special, No")
-            << QList{3} << false << one << int(Reply::No) << QList<int>();
-        QTest::newRow("one special, Yes")
-            << QList{3} << false << one << int(Reply::Yes) << QList{3};
-        QTest::newRow("names only") << QList{-1, -3} << false << -1 << 0 << QList{1, 3};
+        const Question several = Question::ChangeSpecialSlots, one = Question::ChangeSpecialSlot;
+        addRows<SeveralCase>({
+            {"ordinary", {0, 2}, false, {}, {}, {0, 2}},
+            {"read-only", {0, 2}, true, {}, {}, {}},
+            {"special, Yes", {0, 1, 3}, false, several, Reply::Yes, {0, 1, 3}},
+            {"special, No", {0, 1, 3}, false, several, Reply::No, {0}},
+            {"special, Cancel", {0, 1, 3}, false, several, Reply::Cancel, {}},
+            {"one special, No", {3}, false, one, Reply::No, {}},
+            {"one special, Yes", {3}, false, one, Reply::Yes, {3}},
+            {"names only", {-1, -3}, false, {}, {}, {1, 3}},
+        });
     }
     void changeSeveral() {
-        QFETCH(QList<int>, chosen);
-        QFETCH(bool, readOnly);
-        QFETCH(int, question);
-        QFETCH(int, reply);
-        QFETCH(QList<int>, taken);
+        QFETCH(SeveralCase, c);
+        const auto &[name, chosen, readOnly, question, reply, taken] = c;
         ImageFolder folder;
         ScriptedAsker asker;
         SpellDocument doc;
@@ -126,8 +151,8 @@ class TestDocument : public QObject {
                 r.bytes[2] = 0x10;
             records.append({std::abs(s), r});
         }
-        if (question >= 0)
-            asker.expect(Question(question), Reply(reply));
+        if (question)
+            asker.expect(*question, reply);
         QList<int> took;
         const Outcome outcome = doc.change(records, QStringLiteral("Paste"), asker, &took);
         QVERIFY(asker.script.empty());
@@ -142,54 +167,30 @@ class TestDocument : public QObject {
     // indexes, typed numbers and First Byte text, names as the name box keeps
     // them, "Invalid Value" as a pick of the first item, out of range refused.
     void editField_data() {
-        QTest::addColumn<int>("slot");
-        QTest::addColumn<int>("n");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QString>("raw"); // bytes 1..7 afterwards, or the name's bytes
-        QTest::addColumn<QString>("reason");
-        const QString plain = "18 00 00 01 01 b0 20";
-        QTest::newRow("Elemental Fire") << 0 << 3 << QVariant(5) << "18 00 10 01 01 b0 20"
-                                        << "";
-        QTest::newRow("Effect Negative") << 0 << 5 << QVariant(3) << "18 00 00 01 03 b0 20"
-                                         << "";
-        QTest::newRow("Invalid Value, valid") << 2 << 5 << QVariant(17) << "18 00 00 01 00 b0 20"
-                                              << "";
-        QTest::newRow("Invalid Value, invalid") << 4 << 6 << QVariant(9) << "18 00 00 01 01 f0 20"
-                                                << "";
-        QTest::newRow("number") << 0 << 2 << QVariant("125") << "18 7d 00 01 01 b0 20"
-                                << "";
-        QTest::newRow("number too big")
-            << 0 << 2 << QVariant("300") << plain << reasons::OutOfRange;
-        QTest::newRow("First Byte text")
-            << 0 << 1 << QVariant("7E Whatever") << "7e 00 00 01 01 b0 20"
-            << "";
-        QTest::newRow("First Byte garbage")
-            << 0 << 1 << QVariant("Fire!") << plain << reasons::OutOfRange;
-        QTest::newRow("name") << 0 << 0 << QVariant("FOG") << "8f 98 90"
-                              << "";
-        QTest::newRow("long name") << 0 << 0 << QVariant("FI@RE") << "92 9b 8e"
-                                   << "";
+        const QString plain = "18 00 00 01 01 b0 20 AAAA";
+        addRows<FieldCase>({
+            {"Elemental Fire", 0, 3, 5, "18 00 10 01 01 b0 20 AAAA", ""},
+            {"Effect Negative", 0, 5, 3, "18 00 00 01 03 b0 20 AAAA", ""},
+            {"Invalid Value, valid", 2, 5, 17, "18 00 00 01 00 b0 20 AAAA", ""},
+            {"Invalid Value, invalid", 4, 6, 9, "18 00 00 01 01 f0 20 AAAA", ""},
+            {"number", 0, 2, "125", "18 7d 00 01 01 b0 20 AAAA", ""},
+            {"number too big", 0, 2, "300", plain, reasons::OutOfRange},
+            {"First Byte text", 0, 1, "7E Whatever", "7e 00 00 01 01 b0 20 AAAA", ""},
+            {"First Byte garbage", 0, 1, "Fire!", plain, reasons::OutOfRange},
+            {"name", 0, 0, "FOG", "18 00 00 01 01 b0 20 FOG", ""},
+            {"long name", 0, 0, "FI@RE", "18 00 00 01 01 b0 20 IRE", ""},
+        });
     }
     void editField() {
-        QFETCH(int, slot);
-        QFETCH(int, n);
-        QFETCH(QVariant, value);
-        QFETCH(QString, raw);
-        QFETCH(QString, reason);
+        QFETCH(FieldCase, c);
         QByteArray image = plainImage(7);
         setRecord(image, 4, {0x18, 0, 0, 1, 1, 240, 32}); // Appearance invalid
         ImageFolder folder;
         ScriptedAsker asker;
         SpellDocument doc;
         QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
-        const Outcome outcome = doc.editField(slot, n, value, asker);
-        QCOMPARE(outcome.reason, reason);
-        const SpellRecord r = doc.record(slot);
-        QCOMPARE(
-            n == 0
-                ? r.name.toHex(' ')
-                : QByteArray(reinterpret_cast<const char *>(r.bytes.data()), FieldCount).toHex(' '),
-            raw.toLatin1());
+        QCOMPARE(doc.editField(c.slot, c.n, c.value, asker).reason, c.reason);
+        QCOMPARE(shown(doc.record(c.slot)), c.after);
     }
 
     // The marks follow the history: back at the saved state nothing is
@@ -214,16 +215,8 @@ class TestDocument : public QObject {
         doc.undoStack()->undo();
         QCOMPARE(marks(doc), "file 5");
         doc.setByte(8, 4, 2);
-        doc.setByte(8, 4, 3);
-        QCOMPARE(doc.undoStack()->count(), 2); // picks are steps of their own
         QVERIFY(doc.save(asker).ok());
         QCOMPARE(marks(doc), "-");
-        // Typing merges within one box of one slot, until the slot changes.
-        doc.setByte(8, 2, 1, true);
-        doc.setByte(8, 2, 12, true);
-        doc.endTyping();
-        doc.setByte(8, 2, 125, true);
-        QCOMPARE(doc.undoStack()->count(), 4);
     }
 
     // Save writes only over tables nobody else changed since they were read:
@@ -276,6 +269,89 @@ class TestDocument : public QObject {
         QCOMPARE(doc.record(3).name, "\xa3\x8a\x99\xff"); // padded as the file holds it
         QVERIFY(
             doc.planImport(folder.path("none.json")).error.startsWith(folder.path("none.json")));
+    }
+
+    // Save As onto the open image is Save; elsewhere its copy is the open
+    // image, writable. A copy beside it is not; another program's change asks.
+    void saveAs() {
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QByteArray image = plainImage();
+        const QString path = folder.add("a.nes", image), link = folder.path("link.nes");
+        QVERIFY(QFile::link(path, link) && doc.open(path, true, asker).ok());
+        QCOMPARE(doc.saveAs(link, asker).reason, reasons::ReadOnlyImage);
+        QCOMPARE(doc.saveCopy(link, asker).reason, reasons::IsTheImage(link));
+        QCOMPARE(doc.saveAs(folder.path("."), asker).status, Outcome::Failed);
+        const QString copy = folder.path("b.nes");
+        QVERIFY(doc.saveAs(copy, asker).ok() && !doc.readOnly());
+        doc.setByte(2, 3, 0x10);
+        QVERIFY(doc.saveCopy(folder.path("c.nes"), asker).ok());
+        QVERIFY(doc.fileChanged() && doc.path() == QFileInfo(copy).canonicalFilePath());
+        image[SpellTableOffset + 2 * RecordSize + 2] = 0x10;
+        QCOMPARE(readWhole(folder.path("c.nes")), image);
+        QVERIFY(doc.saveAs(copy, asker).ok() && readWhole(copy) == image); // saved in place
+        image[SpellTableOffset + 2] = 0x40;                                // another program's edit
+        QVERIFY(writeWhole(copy, image));
+        asker.expect(Question::ReplaceOutsideChanges, Reply::No);
+        QVERIFY(doc.saveCopy(folder.path("d.nes"), asker).status == Outcome::Cancelled &&
+                !QFile::exists(folder.path("d.nes")));
+    }
+
+    // Pasted spells or a column's values, one step: one onto all, n onto n or
+    // from one slot on; what does not fit or read changes nothing.
+    void paste_data() {
+        const QString five = "20 03 40 02 03 c0 26 FIVE", six = "28 09 80 04 01 b8 22 SIX ",
+                      plain = "18 00 00 01 01 b0 20 AAAA", ice = "18 00 20 01 01 b0 20 AAAA",
+                      fire = "18 00 10 01 01 b0 20 AAAA",
+                      noSpells = "The clipboard: no spells (neither the export's JSON nor its "
+                                 "columns separated by tabs)",
+                      bad = R"({"format": "corvantis-spells", "version": 1, "spells": [{}]})";
+        addRows<PasteCase>({
+            {"two spells in order, text", "text", {21, 20}, 3, {five, six}, ""},
+            {"two from one slot on", "json", {30}, -1, {five, six}, ""},
+            {"past the end", "json", {63}, -1, {plain}, reasons::PastePastEnd(2, "XXXX")},
+            {"two onto three", "text", {7, 8, 9}, -1, {plain}, reasons::PasteCount(2, 3)},
+            {"a cell onto a column", "ice\n", {40, 41}, 3, {ice, ice}, ""},
+            {"cells onto a column", "Ice\r\nFire", {40, 41}, 3, {ice, fire}, ""},
+            {"not a choice", "Icy", {40}, 3, {plain}, reasons::NotAChoice("Icy", "Elemental")},
+            {"number too big", "300", {40}, 2, {plain}, reasons::OutOfRange},
+            {"name", "FI@RE", {40}, 0, {"18 00 00 01 01 b0 20 IRE"}, ""},
+            {"not spells", "Ice", {40}, -1, {plain}, noSpells},
+            {"bad spell", bad, {40}, -1, {plain}, "The clipboard: spells[0].slot: missing"},
+        });
+    }
+    void paste() {
+        QFETCH(PasteCase, c);
+        QByteArray image = plainImage();
+        setRecord(image, 5, {0x20, 3, 0x40, 2, 3, 0xC0, 0x26});
+        setName(image, 5, EncodeName("FIVE"));
+        setRecord(image, 6, {0x28, 9, 0x80, 4, 1, 0xB8, 0x22});
+        setName(image, 6, EncodeName("SIX") + char(NameFiller));
+        ImageFolder folder;
+        ScriptedAsker asker;
+        SpellDocument doc;
+        QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
+        const SpellDocument::Copied copied = doc.copy({5, 6});
+        const QString text = c.copied == "json"   ? QString::fromUtf8(copied.json)
+                             : c.copied == "text" ? copied.text
+                                                  : c.copied;
+        QCOMPARE(doc.paste(text, c.onto, c.field, asker).reason, c.reason);
+        for (int i = 0; i < c.after.size(); ++i) // past onto: the slots after its one slot
+            QCOMPARE(shown(doc.record(c.onto.value(i, c.onto[0] + i))), c.after[i]);
+        QCOMPARE(doc.undoStack()->count(), int(c.reason.isEmpty()));
+    }
+
+    // Open Recent: the newest first, once each, eight at most; files gone
+    // are left out.
+    void recentImages() {
+        ImageFolder folder;
+        QStringList recent, gone{folder.path(".")}; // not a file
+        for (int i = 0; i < 10; ++i)
+            recent = WithRecentImage(recent, folder.add(QString::number(i), "x"));
+        recent = WithRecentImage(gone + recent, folder.path("5"));
+        QVERIFY(QFile::remove(folder.path("9")));
+        QCOMPARE(ExistingImages(recent).join(' ').remove(folder.path("") + '/'), "5 8 7 6 4 3");
     }
 
     // An image whose last save in place was stopped midway: Open asks, and

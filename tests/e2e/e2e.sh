@@ -6,6 +6,7 @@ set -euo pipefail
 editor=$1 maker=$2 closer=$3
 command -v xdotool >/dev/null || { echo "SKIP: no xdotool (scripts/install-deps)"; exit 77; }
 work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config # what the editor remembers stays here
 pid=
 trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() {

@@ -92,13 +92,13 @@ class TestFields : public QObject {
         const std::pair<int, QStringList> firstBytes[] = {
             {0x6B, {"6B High-Level"}},
             {0xA0, {"  a0\t"}},
-            {5, {"5"}},
+            {5, {"5", "5 foo"}},
             {0xFF, {"ff"}},
             {0x18, {"18 anything at all"}},
             {0x0F, {"0F Fire"}},
             {Out,
-             {"Damaging", "Fire", "1 8", "100", "18Damaging", "", "  ", "zz", "-1", "18\tx",
-              "&H18"}}};
+             {"Damaging", "Fire", "1 8", "1 80", "5 f", "100", "18Damaging", "", "  ", "zz", "-1",
+              "18\tx", "&H18"}}};
         for (const auto &[value, texts] : firstBytes)
             for (const QString &text : texts)
                 QVERIFY2(asInt(ReadFirstByte(text)) == value, qPrintable(text));

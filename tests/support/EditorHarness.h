@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/ImageFixture.h"
+#include "support/Rows.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/mainForm.h"
 
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSettings>
 #include <QTimer>
 
 namespace corvantis::test {
@@ -38,17 +40,12 @@ inline void whenModal(QObject *context, std::function<void(QWidget *)> check) {
     timer->start(10);
 }
 
-// One data row per case, named by the case's first member.
-template <typename Case> void addRows(std::initializer_list<Case> cases) {
-    QTest::addColumn<Case>("c");
-    for (const Case &c : cases)
-        QTest::newRow(c.name) << c;
-}
-
 // One editor window with a scripted prompter and a scratch folder.
 class EditorHarness {
   public:
     EditorHarness() {
+        // What the editor remembers goes to a scratch folder of its own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings);
         window->setHelpOpener([](const QUrl &) { return true; });
     }
     ~EditorHarness() {
@@ -73,7 +70,7 @@ class EditorHarness {
     // Focus changes (and so focus-out edits) need an active window.
     void activate() {
         window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTRY_COMPARE(QApplication::activeWindow(), window.get());
     }
 
     template <typename T> T *find(const char *name) const {
@@ -131,6 +128,7 @@ class EditorHarness {
     QByteArray file() const { return readWhole(path); }
 
     ImageFolder folder;
+    QString settings = folder.path("settings");
     QString path;
     ScriptedPrompter prompter;
     std::unique_ptr<mainForm> window = std::make_unique<mainForm>(&prompter);

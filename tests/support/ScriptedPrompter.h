@@ -52,12 +52,15 @@ class ScriptedPrompter : public Prompter {
             return fail("unexpected open dialog"), std::nullopt;
         return take(script_).choice;
     }
-    // The files Import, Export and Create Patch ask for; none left: a cancel.
-    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &,
-                                         bool) override {
+    // The files Import, Export, Create Patch and Save As ask for; none
+    // left: a cancel.
+    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
+                                         const QString &start) override {
+        fileStarts << start;
         return files.empty() ? std::nullopt : std::optional(take(files));
     }
     std::deque<FileChoice> files;
+    QStringList fileStarts; // where each file dialog started
 
     // Whether every scripted step has been used.
     bool done() const { return script_.empty(); }

@@ -1,9 +1,12 @@
+#include "exchange/SpellExport.h"
 #include "support/EditorHarness.h"
 #include "ui/AllSpellsWindow.h"
 #include "ui/Texts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 
@@ -22,42 +25,54 @@ QString actionText(EditorHarness &h, const char *name) {
 class TestHistory : public QObject {
     Q_OBJECT
   private slots:
-    // Undo and redo by key from any field; typed steps merge; back at the
-    // saved state nothing is marked and Exit asks nothing.
+    // Undo and redo by key from any field: each pick a step, also after a
+    // visit elsewhere; typing one number a step until the slot changes; typed
+    // First Byte text applied first, then undone. Saved: Exit asks nothing.
     void undoAndRedo() {
         EditorHarness h;
         const QByteArray image = plainImage();
         h.startOn(image);
         h.select(4);
+        h.pick("cbByte3", "Magic Effect");
+        h.select(5);
+        h.select(4);
+        h.pick("cbByte3", "Instant Death");
         h.pick("cbByte3", "Fire");
         h.key("txtByte2", Qt::Key_Backspace);
-        h.type("txtByte2", "125");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Effectiveness of FIRE");
-        h.key("txtName", Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(h.edit("txtByte2")->text(), "0");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Elemental of FIRE");
-        QCOMPARE(actionText(h, "menuEditRedo"), "&Redo Effectiveness of FIRE");
+        h.type("txtByte2", "12");
+        h.select(5);
+        h.select(4);
+        h.type("txtByte2", "5");
+        h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
+        h.type("cbByte1", "20");
+        h.key("cbByte1", Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.combo("cbByte1")->currentText(), "18 Damaging");
+        QCOMPARE(actionText(h, "menuEditRedo"), "&Redo First Byte of FIRE");
+        QStringList undone;
+        for (int i = 0; i < 4; ++i) {
+            h.key("txtName", Qt::Key_Z, Qt::ControlModifier);
+            undone << h.combo("cbByte3")->currentText() + ' ' + h.edit("txtByte2")->text();
+        }
+        QCOMPARE(undone, (QStringList{"Fire 12", "Fire 0", "Instant Death 0", "Magic Effect 0"}));
         h.select(0);
         h.key("cbByte1", Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(h.combo("cbSpellName")->currentIndex(), 4); // the undone slot is shown
         QCOMPARE(h.combo("cbByte3")->currentText(), "No Elemental");
         QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged"));
         QCOMPARE(actionText(h, "menuEditUndo"), QString());
-        h.key("txtName", Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        h.key("txtName", Qt::Key_Y, Qt::ControlModifier);
+        for (int i = 0; i < 5; ++i)
+            h.key("txtName", i % 2 ? Qt::Key_Y : Qt::Key_Z,
+                  i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(h.edit("txtByte2")->text(), "125");
         QVERIFY(h.shown("lblFileChanged") && h.shown("lblSpellChanged"));
-        // Saved, then undone once: the file differs in that byte only.
+        // Saved, undone and redone: back at the saved state Exit asks nothing.
         h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
         h.trigger("menuFileSave");
         h.trigger("menuEditUndo");
-        QVERIFY(h.window->store().SpellChanged[4] && h.shown("lblFileChanged"));
         h.trigger("menuEditRedo");
-        QVERIFY(!h.window->store().FileChanged && !h.shown("lblSpellChanged"));
         h.trigger("menuFileExit");
-        QVERIFY(!h.window->isVisible());
+        QVERIFY(!h.window->isVisible() && h.prompter.done());
         QCOMPARE(h.file().mid(0x301F0 + 4 * 8, 3), bytes({0x18, 125, 0x10}));
-        QVERIFY(h.prompter.messages.size() == 1);
     }
 
     // The table shows what the fields show, follows every change by its
@@ -71,7 +86,9 @@ class TestHistory : public QObject {
         h.startOn(image);
         h.trigger("menuViewAllSpells");
         auto *table = h.window->findChild<AllSpellsWindow *>();
-        QVERIFY(table && table->isVisible());
+        // Beside the main window and on the screen, its columns scrolling.
+        QVERIFY(table->screen()->availableGeometry().contains(table->frameGeometry()));
+        QVERIFY(!table->frameGeometry().intersects(h.window->frameGeometry()));
         QAbstractItemModel *m = table->view()->model();
         const auto row = [&](int r) {
             QStringList cells;
@@ -126,25 +143,96 @@ class TestHistory : public QObject {
         QCOMPARE(h.edit("txtName")->text(), "FIRE");
         QCOMPARE(h.rawLine(), "18 09 02 01 01 B0 20 ");
 
+        // By keyboard: the main window's history and Save; the filter and back;
+        // Esc and Ctrl+W close it, and it opens again at its size.
+        QWidget *view = table->view(), *filter = table->findChild<QLineEdit *>("txtFilter");
+        for (const auto &[keys, name] : {std::pair{"Ctrl+Z", "AAAA"},
+                                         {"Ctrl+Shift+Z", "FIRE"},
+                                         {"Ctrl+Z", "AAAA"},
+                                         {"Ctrl+Y", "FIRE"}}) {
+            QTest::keySequence(view, QKeySequence(keys));
+            QCOMPARE(h.edit("txtName")->text(), name);
+        }
+        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::No);
+        QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+        for (const char *keys : {"Tab", "Shift+Tab", "Ctrl+F"}) {
+            view->setFocus();
+            QTest::keySequence(view, QKeySequence(keys));
+            QCOMPARE(QApplication::focusWidget(), filter);
+        }
+        QTest::keyClick(filter, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), view);
+        table->resize(300, 200);
+        for (const char *keys : {"Esc", "Ctrl+W"}) {
+            QTest::keySequence(view, QKeySequence(keys));
+            QVERIFY(!table->isVisible());
+            h.trigger("menuViewAllSpells");
+            QTRY_COMPARE(QApplication::activeWindow(), table);
+        }
+        AllSpellsWindow next(h.window->document(), {}, {}, nullptr); // the next run's
+        next.showBeside(h.window.get());
+        QCOMPARE(next.size(), QSize(300, 200));
+
         // Revert puts back the loaded record and name as one step, through the
         // guard: asked on a special slot.
         for (int slot : {0, 1}) {
-            const bool reverted = true;
             h.select(slot);
             for (int i = 0; i < 2 * (slot == 1); ++i) // for the pick, then for Revert
                 h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
             h.pick("cbByte4", "Self");
             h.type("txtName", "Z");
+            h.activate(); // the main window's slot, not the table's cells
             h.trigger("menuEditRevert");
             QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-            QCOMPARE(h.rawLine().mid(9, 2), reverted ? "01" : "04");
-            QCOMPARE(h.edit("txtName")->text(), reverted ? "AAAA" : "AAAZ");
-            QCOMPARE(actionText(h, "menuEditRevert").isEmpty(), reverted);
-            if (reverted) {
-                h.trigger("menuEditUndo");
-                QCOMPARE(h.edit("txtName")->text(), "AAAZ");
-            }
+            QCOMPARE(h.rawLine().mid(9, 2), "01");
+            QCOMPARE(h.edit("txtName")->text(), "AAAA");
+            QCOMPARE(actionText(h, "menuEditRevert"), QString());
+            h.trigger("menuEditUndo");
+            QCOMPARE(h.edit("txtName")->text(), "AAAZ");
         }
+    }
+
+    // Copy Spell and Paste Spell by key: the selector's spell onto another
+    // slot; in the table rows onto rows, one cell over a column's cells.
+    void copyAndPaste() {
+        EditorHarness h;
+        QByteArray image = plainImage();
+        setRecord(image, 4, {0x18, 10, 16, 2, 1, 208, 38});
+        setName(image, 4, bytes({0x8F, 0x92, 0x9B, 0x8E}));
+        setRecord(image, 5, {0x40, 32, 1, 1, 3, 216, 35});
+        h.startOn(image);
+        h.select(4);
+        h.key("cbSpellName", Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text().section('\n', 1, 1).section('\t', 0, 4),
+                 "4\tFIRE\tFIRE\t8F929B8E\t24");
+        h.select(7);
+        h.key("cbByte3", Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(h.rawLine() + h.edit("txtName")->text(), "18 0A 10 02 01 D0 26 FIRE");
+        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto LIT");
+
+        h.trigger("menuViewAllSpells");
+        auto *table = h.window->findChild<AllSpellsWindow *>();
+        QTRY_COMPARE(QApplication::activeWindow(), table);
+        QAbstractItemView *view = table->view();
+        // Cells chosen as a drag over them does, then a key.
+        const auto onCells = [&](int row, int column, int more, Qt::Key key) {
+            const QModelIndex first = view->model()->index(row, column);
+            view->setCurrentIndex(first);
+            view->selectionModel()->select(
+                QItemSelection(first, view->model()->index(row + more, column)),
+                QItemSelectionModel::ClearAndSelect);
+            QTest::keyClick(view, key, Qt::ControlModifier);
+        };
+        onCells(4, 1, 1, Qt::Key_C); // the labels of FIRE and SLEP: whole spells
+        onCells(20, 0, 1, Qt::Key_V);
+        onCells(4, 5, 0, Qt::Key_C); // FIRE's Elemental
+        onCells(30, 5, 2, Qt::Key_V);
+        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto 3 spells");
+        for (const auto &[slot, from] : {std::pair{20, 4}, {21, 5}})
+            QVERIFY(h.window->store().record(slot) == h.window->store().record(from));
+        for (int slot = 29; slot <= 33; ++slot) // the Elemental only, of the three chosen
+            QCOMPARE(RawLine(h.window->store(), slot),
+                     slot == 29 || slot == 33 ? "18 00 00 01 01 B0 20 " : "18 00 10 01 01 B0 20 ");
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -51,10 +52,9 @@ Q_DECLARE_METATYPE(TakeCase)
 class TestWindow : public QObject {
     Q_OBJECT
   private slots:
-    // Start-up on a command-line image asks nothing and shows slot 0 and the
-    // end of its long path in a window of fixed size; every slot shows without
-    // a mark. Each caption names its field for screen readers and its access
-    // key focuses it; Tab visits the fields in reading order.
+    // Start-up on an image asks nothing, shows slot 0 and the end of a long
+    // path, fixed in size; every slot shows unmarked. Captions name their fields
+    // for screen readers, their keys focus them; Tab goes in reading order.
     void startUp() {
         EditorHarness h;
         QByteArray image = randomImage(256 * 1024 + 16, 99);
@@ -102,6 +102,9 @@ class TestWindow : public QObject {
             }
         }
         QCOMPARE(named, 9);
+        QCOMPARE(QAccessible::queryAccessibleInterface(h.combo("cbByte1")->lineEdit())
+                     ->text(QAccessible::Name),
+                 "First Byte");
 
         h.pick("cbByte5", "Negative Effect"); // byte 2 as a list
         QStringList visited{"cbSpellName"};
@@ -127,6 +130,9 @@ class TestWindow : public QObject {
         QCOMPARE(h.prompter.openFolder, QDir::currentPath());
         QVERIFY(h.shown("lblReadOnly"));
         QVERIFY(h.label("lblFilenameData")->toolTip().endsWith(texts::ReadOnlyTip));
+        h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Cancel);
+        h.pick("cbByte3", "Ice"); // refused: the stored choice comes back
+        QVERIFY(h.combo("cbByte3")->currentText() == "No Elemental" && !h.shown("lblFileChanged"));
         QByteArray image = plainImage(2);
         setRecord(image, 0, {0x20, 9, 64, 2, 5, 0, 0});
         const QString other = h.folder.add("other.nes", image);
@@ -181,9 +187,9 @@ class TestWindow : public QObject {
         QCOMPARE(h.rawLine(), "18 00 00 01 01 B0 20 ");
     }
 
-    // Save writes the file the image is (a link's target). No, a read-only
-    // image, No to replacing another program's change and a failed write
-    // keep the edit unsaved and marked; Yes writes it and clears the marks.
+    // Save writes the link's target, asking about another program's change;
+    // Save As's copy is then the open image; Open Recent offers both, opens,
+    // clears; a failed write says why; a new start asks in the last folder.
     void save() {
         EditorHarness h;
         QVERIFY(QDir(h.folder.path(".")).mkdir("real") &&
@@ -194,39 +200,52 @@ class TestWindow : public QObject {
         h.activate();
         QCOMPARE(h.label("lblFilenameData")->text(), h.path);
         h.pick("cbByte4", "Self");
-        QByteArray theirs = image;
-        theirs[SpellTableOffset + 5 * RecordSize] = 0x42;
-        for (const QString step : {"No", "theirs, No", "theirs, Yes", "failed"}) {
-            if (step == "theirs, No")
-                QVERIFY(writeWhole(h.path, theirs));
-            if (step == "failed") {
-                h.pick("cbByte3", "Ice");
-                QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
-            }
-            h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question,
-                              step == "No" ? Answer::No : Answer::Yes);
-            if (step.startsWith("theirs"))
-                h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning,
-                                  step.endsWith("Yes") ? Answer::Yes : Answer::No);
-            if (step == "failed")
-                h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
-            h.trigger("menuFileSave");
-            QVERIFY2(h.prompter.done(), qPrintable(step + ": " + h.prompter.pending()));
-            const bool written = step == "theirs, Yes";
-            if (written)
-                image[SpellTableOffset + 3] = 4;
-            QCOMPARE(h.file(), step == "theirs, No" ? theirs : step == "failed" ? "" : image);
-            QCOMPARE(h.prompter.details.last(),
-                     step == "failed" ? "The file was removed or replaced after it was opened."
-                                      : "");
-            QCOMPARE(h.window->store().FileChanged, !written);
-            QCOMPARE(h.shown("lblFileChanged") || h.shown("lblSpellChanged"), !written);
-        }
+        QVERIFY(writeWhole(h.path, QByteArray(image).replace(SpellTableOffset, 1, "B"))); // theirs
+        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
+        h.prompter.expect(texts::ChangedByOther, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        h.trigger("menuFileSave");
+        image[SpellTableOffset + 3] = 4; // ours, theirs replaced
+        QVERIFY(h.file() == image && !h.shown("lblFileChanged"));
+
+        h.prompter.files = {{h.folder.path("copy"), 0}};
+        h.key("cbSpellName", Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        const QString copy = QFileInfo(h.folder.path("copy.nes")).canonicalFilePath();
+        QCOMPARE(h.prompter.fileStarts, QStringList{h.path});
+        QVERIFY(h.label("lblFilenameData")->text() == copy && readWhole(copy) == image);
+        auto *recent = h.find<QMenu>("menuFileRecent");
+        const auto entries = [&] {
+            emit recent->aboutToShow();
+            QStringList texts;
+            for (const QAction *a : recent->actions())
+                texts << a->text().section("  ", 0, 0);
+            return texts.join('|');
+        };
+        QCOMPARE(entries(), "&1 copy.nes|&2 x.nes||&Clear List");
+        QVERIFY(QFile::remove(copy));
+        QCOMPARE(entries(), "&1 x.nes||&Clear List");
+        recent->actions().constFirst()->trigger();
+        QCOMPARE(h.label("lblFilenameData")->text(), h.path);
+
+        h.pick("cbByte3", "Ice");
+        QVERIFY(QFile::remove(h.path) && QDir().mkdir(h.path));
+        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
+        h.prompter.expect(texts::ErrorWriting, Buttons::Ok, Icon::Critical, Answer::Ok);
+        h.trigger("menuFileSave");
+        QVERIFY(h.prompter.done() && h.shown("lblFileChanged") && h.shown("lblSpellChanged"));
+        QCOMPARE(h.prompter.details.last(),
+                 "The file was removed or replaced after it was opened.");
+        h.trigger("menuFileRecentClear");
+        QCOMPARE(entries(), "|&Clear List");
+        QCOMPARE(QDir(h.settings + "/corvantis").entryList(QDir::Files),
+                 QStringList{"corvantis-spell-editor.conf"});
+        mainForm next(&h.prompter);
+        h.prompter.expectOpenCancel();
+        next.Form_Load();
+        QCOMPARE(h.prompter.openFolder, QFileInfo(h.path).absolutePath());
     }
 
-    // A patch from the file to the unsaved edits. Export, then import into the
-    // unedited image: the same tables in one undo step, a special slot asking
-    // once; read-only and bad files refuse.
+    // A patch from the file to the unsaved edits, and an export of them; the
+    // dialogs start at the image with its name.
     void patchExportAndImport() {
         EditorHarness h;
         QByteArray image = plainImage();
@@ -246,22 +265,22 @@ class TestWindow : public QObject {
         const QString json = h.folder.path("spells"); // the filter adds .json
         h.prompter.files.push_back({json, 0});
         h.trigger("menuFileExport");
-        QCOMPARE(h.file(), image); // nothing saved
+        QCOMPARE(h.file(), image);                           // nothing saved
+        const QString at = QFileInfo(h.path).absolutePath(); // the dialogs start at the image
+        QCOMPARE(h.prompter.fileStarts, (QStringList{at, at + "/game.bps", at + "/game.json"}));
         const MainModule edited = h.window->store();
 
+        // Into the unedited image: the same spells as one step, a special
+        // slot asked once; a bad file says where it is wrong.
         EditorHarness g;
-        g.startPicking(image, true);
+        g.startOn(image);
         const QString bad = g.folder.add(
             "bad.json",
             R"({"format": "corvantis-spells", "version": 1, "spells": [{"slot": 64}]})");
-        g.prompter.files = {{json + ".json", 0}, {bad, 0}};
-        g.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Ok);
-        g.trigger("menuFileImport");
+        g.prompter.files = {{bad, 0}};
         g.prompter.expect(bad + ": spells[0].slot: 64 is not a slot from 0 to 63", Buttons::Ok,
                           Icon::Critical, Answer::Ok);
         g.trigger("menuFileImport");
-        g.prompter.expectOpen(g.path, false);
-        g.trigger("menuFileOpen");
         // Cancel imports nothing, No all but the special slot; each import
         // says what it changed.
         const std::pair<Answer, QString> rows[] = {{Answer::Cancel, {}},
@@ -279,15 +298,8 @@ class TestWindow : public QObject {
             if (a == Answer::No)
                 g.trigger("menuEditUndo");
         }
-        QVERIFY(g.prompter.done());
-        QVERIFY(g.window->store().SpellNames == edited.SpellNames);
-        for (int slot = 0; slot < SlotCount; ++slot)
-            for (int n = 1; n <= FieldCount; ++n)
-                QCOMPARE(g.window->store().SpellBytes(slot, n), edited.SpellBytes(slot, n));
-        QCOMPARE(g.find<QAction>("menuEditUndo")->text(),
-                 "&Undo Import of 2 spells from spells.json");
-        g.trigger("menuEditUndo");
-        QVERIFY(!g.window->store().FileChanged);
+        QVERIFY(g.prompter.done() && g.window->store().records() == edited.records());
+        QCOMPARE(g.prompter.fileStarts.first(), QFileInfo(g.path).absolutePath() + "/game.json");
     }
 
     // Compare With shows the spells that differ from a patch dropped on the
@@ -373,13 +385,15 @@ class TestWindow : public QObject {
     }
 
     // Open, Save and Exit answer their keys in the First Byte box, each
-    // storing the value typed there first. Exit and the close box close on
-    // Yes, and never save.
+    // storing the value typed there first (after the guard's question). Exit
+    // and the close box close on Yes, and never save.
     void keysAndLeaving() {
-        const QByteArray image = plainImage();
+        QByteArray image = plainImage();
+        setRecord(image, 0, {0xFF, 0, 0, 1, 1, 176, 32}); // asked about first, once
         for (bool closeBox : {false, true}) {
             EditorHarness h;
             h.startOn(image);
+            h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
             for (const auto &[key, typed, question] :
                  {std::tuple{Qt::Key_O, 0x20, texts::UnsavedOpen},
                   {Qt::Key_S, 0x28, texts::SaveQuestion(h.path)},
@@ -403,9 +417,8 @@ class TestWindow : public QObject {
     }
 
     // F1 anywhere opens the page found first in the current, the program's,
-    // then the data folder (a folder is no page); the desktop's viewer, else
-    // one window of our own. About is one modal box, OK focused, for Enter and
-    // Escape; its picture is the icon stretched pixel for pixel.
+    // then the data folder: the desktop's viewer, else a window of our own.
+    // About is one modal box for Enter and Escape, the icon pixel for pixel.
     void helpAndAbout() {
         EditorHarness h;
         h.startOn(plainImage());
@@ -417,16 +430,23 @@ class TestWindow : public QObject {
         h.window->setHelpOpener([&](const QUrl &url) { return opened << url, desktopShows; });
         h.trigger("menuHelpContents");
         h.key("cbByte3", Qt::Key_F1);
+        h.trigger("menuViewAllSpells");
+        auto *table = h.window->findChild<QWidget *>("AllSpellsWindow");
+        QTRY_COMPARE(QApplication::activeWindow(), table);
+        QTest::keyClick(table->focusWidget(), Qt::Key_F1);
         desktopShows = false;
         h.trigger("menuHelpContents");
         h.key("txtName", Qt::Key_F1);
         QDir::setCurrent(before);
-        QCOMPARE(opened.size(), 4);
+        QCOMPARE(opened.size(), 5);
         QCOMPARE(QFileInfo(opened.last().toLocalFile()), QFileInfo(page));
         const auto shown = h.window->findChildren<QTextBrowser *>("helpWindow");
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown.front()->isVisible() && shown.front()->isWindow());
         QCOMPARE(shown.front()->toPlainText(), "Spells");
+        QTRY_COMPARE(QApplication::activeWindow(), shown.front()); // its keys are the table's
+        QTest::keySequence(shown.front(), QKeySequence(Qt::CTRL | Qt::Key_W));
+        QVERIFY(!shown.front()->isVisible());
 
         QStringList dirs;
         for (const char *name : {"current", "program", "data"})
