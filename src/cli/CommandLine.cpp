@@ -116,8 +116,8 @@ int exportSpells(const SpellDocument &doc, const QString &file) {
     return report(doc.exportTo(file, *ExportFormatOf(file)));
 }
 
-int importSpells(SpellDocument &doc, const QString &image, const QString &file, VerbAsker &asker,
-                 bool force) {
+int importSpells(SpellDocument &doc, const QString &image, const QString &file,
+                 const QString &output, VerbAsker &asker, bool force) {
     const SpellDocument::ImportPlan plan =
         file == QLatin1String("-") ? doc.planImport(readInput(), QStringLiteral("standard input"))
                                    : doc.planImport(file);
@@ -131,9 +131,8 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file, 
                                      "FF): %2; nothing was written. Give --force to import them.")
                           .arg(file, special.join(QStringLiteral(", "))));
     }
-    if (plan.records.isEmpty()) {
+    if (plan.records.isEmpty() && output.isEmpty())
         return PrintOut(QStringLiteral("No spell changed; %1 was not written.\n").arg(image));
-    }
     QStringList changed;
     for (const auto &[slot, r] : plan.records) {
         const SpellRecord was = doc.record(slot);
@@ -146,16 +145,17 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file, 
                                                : (record ? QStringLiteral("record")
                                                          : QStringLiteral("name"))));
     }
+    // With --output the image stays as it is and the result is a new file.
     Outcome outcome = doc.applyImport(plan, asker);
     if (outcome.ok())
-        outcome = doc.save(asker);
+        outcome = output.isEmpty() ? doc.save(asker) : doc.saveCopy(output, asker);
     if (!outcome.ok())
         return report(outcome);
     if (!outcome.warning.isEmpty())
         warn(outcome.warning);
     PrintOut(QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
                  .arg(changed.size())
-                 .arg(image, changed.join(QLatin1Char('\n'))));
+                 .arg(output.isEmpty() ? image : output, changed.join(QLatin1Char('\n'))));
     // The image is saved: output that went nowhere is said, but the import
     // did not fail.
     return 0;
@@ -225,9 +225,9 @@ void AddOptions(QCommandLineParser &parser) {
          QStringLiteral("Writes a patch that turns <original> into the image (needs --output)."),
          QStringLiteral("original")},
         {Output,
-         QStringLiteral("With --create-patch: the patch to write, IPS for .ips, BPS for "
-                        ".bps."),
-         QStringLiteral("patch")},
+         QStringLiteral("With --create-patch: the patch to write, IPS for .ips, BPS for .bps. "
+                        "With --import: the new image to write, leaving the image as it was."),
+         QStringLiteral("file")},
     });
 }
 
@@ -247,8 +247,10 @@ int RunVerb(const QCommandLineParser &parser) {
         return UsageError(verbs.isEmpty() ? QStringLiteral("--output and --force go with a verb.")
                                           : QStringLiteral("Give one of %1, not both.")
                                                 .arg(verbs.join(QStringLiteral(", "))));
-    if (parser.isSet(Output) != parser.isSet(CreatePatch))
+    if (parser.isSet(CreatePatch) && !parser.isSet(Output))
         return UsageError(QStringLiteral("--create-patch and --output go together."));
+    if (parser.isSet(Output) && !parser.isSet(CreatePatch) && !parser.isSet(Import))
+        return UsageError(QStringLiteral("--output goes with --create-patch or --import."));
     if (parser.isSet(Force) && !parser.isSet(Import))
         return UsageError(QStringLiteral("--force goes with --import."));
     if (parser.positionalArguments().size() != 1)
@@ -264,11 +266,12 @@ int RunVerb(const QCommandLineParser &parser) {
                                          "standard output).")
                               .arg(parser.value(Export)));
 
-    // Only --import writes the image; the other verbs read its tables.
-    const bool writes = parser.isSet(Import);
+    // Only --import writes the image (unless to --output); the other verbs
+    // read its tables.
+    const bool writes = parser.isSet(Import) && !parser.isSet(Output);
     VerbAsker asker(parser.isSet(Force), writes);
     SpellDocument doc;
-    const Outcome opened = doc.open(imagePath, !writes, asker);
+    const Outcome opened = doc.open(imagePath, !parser.isSet(Import), asker);
     if (!opened.ok()) {
         Failed(QStringLiteral("cannot read %1: %2").arg(imagePath, opened.reason));
         return parser.isSet(Compare) ? 2 : 1; // trouble, as diff and cmp say it
@@ -284,7 +287,8 @@ int RunVerb(const QCommandLineParser &parser) {
     if (parser.isSet(Export))
         return exportSpells(doc, parser.value(Export));
     if (parser.isSet(Import))
-        return importSpells(doc, imagePath, parser.value(Import), asker, parser.isSet(Force));
+        return importSpells(doc, imagePath, parser.value(Import), parser.value(Output), asker,
+                            parser.isSet(Force));
     return createPatch(doc, imagePath, parser.value(CreatePatch), patchPath, asker);
 }
 

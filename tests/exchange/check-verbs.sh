@@ -30,6 +30,10 @@ expect 1 '^$' 'special slots .*: 8 LAMP; nothing was written.*--force' --import 
 cmp -s demo.nes orig.nes || fail "a refused import changed the image"
 expect 0 $'in demo.nes:\n 4 FIRE  record\n 8 LAMP  record$' '^$' --import in.json demo.nes --force
 expect 0 '"slot": 4,[^}]*"elemental": 32,' '^$' --export - demo.nes
+# --output: the imported image as a new file, the image left as it was; never over the image.
+expect 0 $'in new.nes:\n 4 FIRE  record' '^$' --import in.json orig.nes --force --output new.nes
+cmp -s new.nes demo.nes && ! cmp -s orig.nes demo.nes || fail "--output wrote the wrong image"
+expect 1 '^$' 'is the open image' --import in.json orig.nes --force --output orig.nes
 # A comparison: 0 none differ, 1 some do (both values in the cell), 2 trouble.
 expect 1 $'\n   4  FIRE .*Ice → Fire' '^corvantis-spell-editor: 2 of 64 spells differ from orig.nes$' --compare orig.nes demo.nes
 expect 0 '^$' '0 of 64 spells differ from demo.nes' --compare demo.nes demo.nes
