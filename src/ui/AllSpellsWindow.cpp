@@ -374,24 +374,6 @@ SlotChoice AllSpellsWindow::choice() const {
     return choice;
 }
 
-QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen) {
-    QSize size = wanted.boundedTo(screen.size() - border);
-    const int right = screen.right() - main.right() - border.width();
-    const int left = main.left() - screen.left() - border.width();
-    int x = screen.right() + 1 - size.width() - border.width(); // over it, at the edge
-    if (right >= size.width()) {
-        x = main.right() + 1;
-    } else if (left >= size.width()) {
-        x = main.left() - size.width() - border.width();
-    } else if (std::max(left, right) >= wanted.width() / 3) {
-        // Narrower, on the side with more room; the columns scroll.
-        size.setWidth(std::max(left, right));
-        x = right >= left ? main.right() + 1 : screen.left();
-    }
-    const int lowest = screen.bottom() + 1 - size.height() - border.height();
-    return {QPoint(x, std::clamp(main.top(), screen.top(), std::max(screen.top(), lowest))), size};
-}
-
 void AllSpellsWindow::showBeside(QWidget *beside) {
     if (!placed_) {
         placed_ = true;
@@ -404,11 +386,7 @@ void AllSpellsWindow::showBeside(QWidget *beside) {
         const QSize remembered = Remembered(SizeKey).toSize();
         if (remembered.isValid())
             wanted = remembered;
-        const QRect main = beside->frameGeometry();
-        const QRect placed = PlaceBeside(wanted, main, main.size() - beside->size(),
-                                         beside->screen()->availableGeometry());
-        resize(placed.size());
-        move(placed.topLeft());
+        PlaceBeside(*this, wanted, *beside);
     }
     show();
     raise();

@@ -62,11 +62,6 @@ struct SlotChoice {
 // same actions, so that their keys work here too) and works by keyboard:
 // Ctrl+F and Tab reach the filter, Down goes from there into the table, Esc
 // and Ctrl+W close it.
-// Where a window of size wanted (without its frame of border) goes beside
-// the main window's frame main on screen: the side with room for it, else
-// the side with the most room at a narrower width, else over the main
-// window at the screen's edge; never wider or taller than the screen.
-QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen);
 
 class AllSpellsWindow : public QWidget {
     Q_OBJECT

@@ -1,6 +1,7 @@
 #include "ui/CompareWindow.h"
 
 #include "fields/FieldLists.h"
+#include "ui/FormSetup.h"
 
 #include <QBoxLayout>
 #include <QGuiApplication>
@@ -227,14 +228,7 @@ const Comparison &CompareWindow::comparison() {
 }
 
 void CompareWindow::placeBeside(const QWidget *window) {
-    // To the right where there is room, else to the left, else as far to the
-    // right as the screen allows, covering as little of the window as it can.
-    const QRect main = window->frameGeometry(), screen = window->screen()->availableGeometry();
-    const int gap = 8;
-    int x = main.right() + gap;
-    if (x + width() > screen.right() && main.left() - gap - width() >= screen.left())
-        x = main.left() - gap - width();
-    move(std::max(screen.left(), std::min(x, screen.right() + 1 - width())), main.top());
+    PlaceBeside(*this, size(), *window);
 }
 
 void CompareWindow::refresh() {

@@ -7,6 +7,7 @@
 #include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QUndoStack>
 
@@ -160,6 +161,32 @@ void AddCloseKeys(QWidget *window) {
     close->setShortcuts(keys);
     QObject::connect(close, &QAction::triggered, window, &QWidget::close);
     window->addAction(close);
+}
+
+QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen) {
+    QSize size = wanted.boundedTo(screen.size() - border);
+    const int right = screen.right() - main.right() - border.width();
+    const int left = main.left() - screen.left() - border.width();
+    int x = screen.right() + 1 - size.width() - border.width(); // over it, at the edge
+    if (right >= size.width()) {
+        x = main.right() + 1;
+    } else if (left >= size.width()) {
+        x = main.left() - size.width() - border.width();
+    } else if (std::max(left, right) >= wanted.width() / 3) {
+        // Narrower, on the side with more room; the columns scroll.
+        size.setWidth(std::max(left, right));
+        x = right >= left ? main.right() + 1 : screen.left();
+    }
+    const int lowest = screen.bottom() + 1 - size.height() - border.height();
+    return {QPoint(x, std::clamp(main.top(), screen.top(), std::max(screen.top(), lowest))), size};
+}
+
+void PlaceBeside(QWidget &window, QSize wanted, const QWidget &beside) {
+    const QRect main = beside.frameGeometry();
+    const QRect placed = PlaceBeside(wanted, main, main.size() - beside.size(),
+                                     beside.screen()->availableGeometry());
+    window.resize(placed.size());
+    window.move(placed.topLeft());
 }
 
 } // namespace corvantis

@@ -21,6 +21,14 @@ void SetUpForm(Ui::mainForm &ui, QMainWindow &window);
 // would take.
 void BindHistory(QUndoStack &stack, QAction &undo, QAction &redo);
 
+// Where a window of size wanted (without its frame of border) goes beside
+// the main window's frame main on screen: the side with room for it, else
+// the side with the most room at a narrower width, else over the main
+// window at the screen's edge; never wider or taller than the screen.
+QRect PlaceBeside(QSize wanted, const QRect &main, QSize border, const QRect &screen);
+// Places window so, at the size wanted, beside the window beside.
+void PlaceBeside(QWidget &window, QSize wanted, const QWidget &beside);
+
 // Fills a list without its handler seeing the intermediate selections, and
 // leaves it with nothing selected.
 void FillList(QComboBox *box, const QStringList &items);
