@@ -130,9 +130,6 @@ class TestWindow : public QObject {
         QCOMPARE(h.prompter.openFolder, QDir::currentPath());
         QVERIFY(h.shown("lblReadOnly"));
         QVERIFY(h.label("lblFilenameData")->toolTip().endsWith(texts::ReadOnlyTip));
-        h.prompter.expect(texts::ReadOnlyImage, Buttons::OkCancel, Icon::Warning, Answer::Cancel);
-        h.pick("cbByte3", "Ice"); // refused: the stored choice comes back
-        QVERIFY(h.combo("cbByte3")->currentText() == "No Elemental" && !h.shown("lblFileChanged"));
         QByteArray image = plainImage(2);
         setRecord(image, 0, {0x20, 9, 64, 2, 5, 0, 0});
         const QString other = h.folder.add("other.nes", image);
