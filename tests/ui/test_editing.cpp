@@ -118,32 +118,53 @@ class TestEditing : public QObject {
         QCOMPARE(h.rawLine(), "FF 08 10 02 03 B8 21 ");
     }
 
-    // Typed First Byte text counts on Enter and on leaving the box, never
-    // half-typed; what is not a value is out of range and the stored byte's
-    // text comes back. (Typed over a special slot: keysAndLeaving.)
+    // Typed First Byte text counts, never half-typed, on Enter, on leaving
+    // the box, and before Open, Save and Exit by their keys (after the guard's
+    // question); what is not a value is out of range, the stored byte's text
+    // comes back. Exit and the close box close on Yes, and never save.
     void firstByteTyped() {
-        EditorHarness h;
-        h.startOn(plainImage());
-        const std::tuple<QString, bool, int, QString> rows[] = {
-            // typed, by Enter (else by leaving the box), stored (-1: refused), shown
-            {" 20 ", true, 0x20, "20 ZAP!"},
-            {"a0", false, 0xA0, "A0"},
-            {"Damaging", true, -1, "A0"},
-            {"100", false, -1, "A0"}};
-        for (const auto &[typed, enter, stored, shown] : rows) {
-            const QString raw = h.rawLine();
-            h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-            h.type("cbByte1", typed);
-            QCOMPARE(h.rawLine(), raw);
-            if (stored < 0)
-                expectWarning(h, texts::OutOfRange, Answer::Ok);
-            if (enter)
-                h.key("cbByte1", Qt::Key_Return);
+        QByteArray image = plainImage();
+        setRecord(image, 0, Special); // asked about first, once
+        for (bool closeBox : {false, true}) {
+            EditorHarness h;
+            h.startOn(image);
+            expectWarning(h, texts::SpecialSlot, Answer::Yes);
+            const std::tuple<QString, QString, QString, int, QString> rows[] = {
+                // typed, the keys that count it (none: leaving the box), question, stored, shown
+                {" 20 ", "Return", {}, 0x20, "20 ZAP!"},
+                {"a0", {}, {}, 0xA0, "A0"},
+                {"Damaging", "Return", texts::OutOfRange, 0xA0, "A0"},
+                {"100", {}, texts::OutOfRange, 0xA0, "A0"},
+                {"28", "Ctrl+O", texts::UnsavedOpen, 0x28, "28 BANE, QUAK"},
+                {"30", "Ctrl+S", texts::SaveQuestion(h.path), 0x30, "30 HEL3, STOP"},
+                {"6b", "Ctrl+Q", texts::UnsavedQuit, 0x6B, "6B High-Level"}};
+            for (const auto &[typed, keys, question, stored, shown] : rows) {
+                const QString raw = h.rawLine();
+                h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
+                h.type("cbByte1", typed);
+                QCOMPARE(h.rawLine(), raw);
+                if (question == texts::OutOfRange)
+                    expectWarning(h, question, Answer::Ok);
+                else if (!question.isEmpty())
+                    h.prompter.expect(question, Buttons::YesNo,
+                                      keys == "Ctrl+S" ? Icon::Question : Icon::Warning,
+                                      Answer::No);
+                if (keys.isEmpty())
+                    h.combo("cbByte3")->setFocus();
+                else
+                    QTest::keySequence(QApplication::focusWidget(), QKeySequence(keys));
+                QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+                QCOMPARE(int(h.window->store().SpellBytes(0, 1)), stored);
+                QCOMPARE(h.combo("cbByte1")->currentText(), shown);
+            }
+            h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, Answer::Yes);
+            if (closeBox)
+                h.window->close();
             else
-                h.combo("cbByte3")->setFocus();
+                h.trigger("menuFileExit");
             QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-            QCOMPARE(int(h.window->store().SpellBytes(0, 1)), stored < 0 ? 0xA0 : stored);
-            QCOMPARE(h.combo("cbByte1")->currentText(), shown);
+            QVERIFY(!h.window->isVisible());
+            QCOMPARE(h.file(), image);
         }
     }
 

@@ -379,38 +379,6 @@ class TestWindow : public QObject {
         QTRY_COMPARE(rows->rowCount(), 3);
     }
 
-    // Open, Save and Exit answer their keys in the First Byte box, each
-    // storing the value typed there first (after the guard's question). Exit
-    // and the close box close on Yes, and never save.
-    void keysAndLeaving() {
-        QByteArray image = plainImage();
-        setRecord(image, 0, {0xFF, 0, 0, 1, 1, 176, 32}); // asked about first, once
-        for (bool closeBox : {false, true}) {
-            EditorHarness h;
-            h.startOn(image);
-            h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
-            for (const auto &[key, typed, question] :
-                 {std::tuple{Qt::Key_O, 0x20, texts::UnsavedOpen},
-                  {Qt::Key_S, 0x28, texts::SaveQuestion(h.path)},
-                  {Qt::Key_Q, 0x30, texts::UnsavedQuit}}) {
-                h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-                h.type("cbByte1", QString::number(typed, 16));
-                h.prompter.expect(question, Buttons::YesNo,
-                                  key == Qt::Key_S ? Icon::Question : Icon::Warning, Answer::No);
-                h.key("cbByte1", key, Qt::ControlModifier);
-                QCOMPARE(h.window->store().SpellBytes(0, 1), typed);
-            }
-            h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, Answer::Yes);
-            if (closeBox)
-                h.window->close();
-            else
-                h.trigger("menuFileExit");
-            QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-            QVERIFY(!h.window->isVisible());
-            QCOMPARE(h.file(), image);
-        }
-    }
-
     // F1 anywhere opens the page found first in the current, the program's,
     // then the data folder: the desktop's viewer, else a window of our own.
     // About is one modal box for Enter and Escape, the icon pixel for pixel.
