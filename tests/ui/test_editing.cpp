@@ -119,9 +119,9 @@ class TestEditing : public QObject {
     }
 
     // Typed First Byte text counts, never half-typed, on Enter, on leaving
-    // the box, and before Open, Save and Exit by their keys (after the guard's
-    // question); what is not a value is out of range, the stored byte's text
-    // comes back. Exit and the close box close on Yes, and never save.
+    // the box, and before Open, Save, Exit and Undo by their keys (after the
+    // guard's question); what is not a value is out of range, the stored
+    // byte's text comes back. Exit and the close box close on Yes, never save.
     void firstByteTyped() {
         QByteArray image = plainImage();
         setRecord(image, 0, Special); // asked about first, once
@@ -137,7 +137,8 @@ class TestEditing : public QObject {
                 {"100", {}, texts::OutOfRange, 0xA0, "A0"},
                 {"28", "Ctrl+O", texts::UnsavedOpen, 0x28, "28 BANE, QUAK"},
                 {"30", "Ctrl+S", texts::SaveQuestion(h.path), 0x30, "30 HEL3, STOP"},
-                {"6b", "Ctrl+Q", texts::UnsavedQuit, 0x6B, "6B High-Level"}};
+                {"6b", "Ctrl+Q", texts::UnsavedQuit, 0x6B, "6B High-Level"},
+                {"40", "Ctrl+Z", {}, 0x6B, "6B High-Level"}}; // applied, then undone
             for (const auto &[typed, keys, question, stored, shown] : rows) {
                 const QString raw = h.rawLine();
                 h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
