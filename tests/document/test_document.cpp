@@ -256,15 +256,25 @@ class TestDocument : public QObject {
         QVERIFY(s.doc.planImport(none).error.startsWith(none));
     }
 
-    // Save As onto the open image is Save; elsewhere its copy is the open
-    // image, writable. A copy beside it is not; another program's change asks.
-    void saveAs() {
+    // Nothing is written over the open image or a patch's original, whatever
+    // name the path gives them: Save As onto the open image is Save. Save As
+    // elsewhere makes its copy the open image, writable; a copy beside it
+    // leaves the open image as it is; another program's change asks.
+    void saveAsAndOutputs() {
         QByteArray image = plainImage();
         Session s(image, true);
-        const QString link = s.folder.path("link.nes"), copy = s.folder.path("b.nes");
+        const QString link = s.folder.path("link.nes"), copy = s.folder.path("b.nes"),
+                      original = s.folder.add("o.nes", plainImage(2)), twin = s.folder.path("twin");
         QVERIFY(QFile::link(s.path(), link));
+        QVERIFY(::link(QFile::encodeName(original), QFile::encodeName(twin)) == 0);
         QCOMPARE(s.doc.saveAs(link, s.asker).reason, reasons::ReadOnlyImage);
         QCOMPARE(s.doc.saveCopy(link, s.asker).reason, reasons::IsTheImage(link));
+        QCOMPARE(s.doc.exportTo(link, ExportFormat::Json).reason, reasons::IsTheImage(link));
+        QCOMPARE(s.doc.createPatch(original, s.path(), PatchFormat::Bps, s.asker).reason,
+                 reasons::IsTheImage(s.path()));
+        QCOMPARE(s.doc.createPatch(original, twin, PatchFormat::Ips, s.asker).reason,
+                 reasons::IsTheOriginal(twin));
+        QVERIFY(readWhole(s.path()) == image && readWhole(original) == plainImage(2));
         QCOMPARE(s.doc.saveAs(s.folder.path("."), s.asker).status, Outcome::Failed);
         QVERIFY(s.doc.saveAs(copy, s.asker).ok() && !s.doc.readOnly());
         s.doc.setByte(2, 3, 0x10);
@@ -364,25 +374,6 @@ class TestDocument : public QObject {
             if (reply != Reply::Cancel)
                 QCOMPARE(doc.record(0).name, storeOf(readWhole(path)).record(0).name);
         }
-    }
-
-    // An export or a patch is never written over the open image or the
-    // patch's original, whatever name the path gives them.
-    void refusedOutputs() {
-        Session s(plainImage());
-        const QString original = s.folder.add("o.nes", plainImage(2)),
-                      link = s.folder.path("link.nes"), twin = s.folder.path("twin");
-        QVERIFY(QFile::link(s.path(), link));
-        QVERIFY(::link(QFile::encodeName(original), QFile::encodeName(twin)) == 0);
-        const QByteArray before = readWhole(s.path()), was = readWhole(original);
-        QCOMPARE(s.doc.exportTo(link, ExportFormat::Json).reason, reasons::IsTheImage(link));
-        QCOMPARE(s.doc.createPatch(original, s.path(), PatchFormat::Bps, s.asker).reason,
-                 reasons::IsTheImage(s.path()));
-        QCOMPARE(s.doc.createPatch(original, twin, PatchFormat::Ips, s.asker).reason,
-                 reasons::IsTheOriginal(twin));
-        QVERIFY(readWhole(s.path()) == before && readWhole(original) == was);
-        QVERIFY(s.doc.exportTo(s.folder.path("s.csv"), ExportFormat::Csv).ok());
-        QVERIFY(readWhole(s.folder.path("s.csv")).startsWith("slot,"));
     }
 };
 
