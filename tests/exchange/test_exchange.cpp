@@ -65,8 +65,6 @@ class TestExchange : public QObject {
                      name);
             const QByteArray bps = MakeBpsPatch(original, target);
             QVERIFY2(applyBps(original, bps, actions) == target, name);
-            QVERIFY2(!applyBps(flipped(original, 77), bps, actions), name);
-            QVERIFY2(!applyBps(original, flipped(bps, bps.size() / 2), actions), name);
             // The program's own appliers agree, and refuse a patch whose target
             // checksum is wrong where the source was right.
             QVERIFY2(ApplyIps(original, *ips).image == target, name);
