@@ -8,7 +8,6 @@
 #include <QThread>
 
 #include <cerrno>
-#include <fstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -22,13 +21,6 @@ using namespace corvantis::test;
 namespace {
 
 const QString Changed = "The image was changed by another program since it was opened.";
-
-// A file by its bytes, whatever its name.
-QByteArray contents(const QByteArray &name) {
-    std::ifstream in(name.constData(), std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    return QByteArray(bytes.data(), qsizetype(bytes.size()));
-}
 
 } // namespace
 

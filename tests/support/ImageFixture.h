@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fstream>
 #include <random>
 
 namespace corvantis::test {
@@ -30,6 +31,12 @@ inline QByteArray randomImage(qint64 size, quint32 seed) {
 inline QByteArray readWhole(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A file by its bytes, whatever its name.
+inline QByteArray contents(const QByteArray &name) {
+    std::ifstream in(name.constData(), std::ios::binary);
+    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
 }
 
 inline bool writeWhole(const QString &path, const QByteArray &bytes) {
