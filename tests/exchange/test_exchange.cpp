@@ -1,6 +1,6 @@
-// Every patch written is applied back by a small applier of its format;
-// export and import keep the tables; a comparison with another image, a
-// patch or a spell file shows what differs, or says why it cannot be made.
+// Every patch written is applied back by a small applier of its format; a
+// comparison with another image, a patch or a spell file (an export too)
+// shows what differs, or says why it cannot be made.
 
 #include "exchange/Compare.h"
 #include "exchange/Patch.h"
@@ -65,8 +65,7 @@ class TestExchange : public QObject {
                      name);
             const QByteArray bps = MakeBpsPatch(original, target);
             QVERIFY2(applyBps(original, bps, actions) == target, name);
-            // The program's own appliers agree, and refuse a patch whose target
-            // checksum is wrong where the source was right.
+            // The program's own appliers agree, and refuse a wrong target checksum.
             QVERIFY2(ApplyIps(original, *ips).image == target, name);
             QVERIFY2(ApplyBps(original, bps).image == target, name);
             QVERIFY2(!ApplyBps(original, test::sealed(flipped(bps, bps.size() - 8))).ok(), name);

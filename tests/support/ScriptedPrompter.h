@@ -44,8 +44,7 @@ class ScriptedPrompter : public Prompter {
             return fail("unexpected open dialog"), std::nullopt;
         return take(script_).choice;
     }
-    // The files Import, Export, Create Patch and Save As ask for; none
-    // left: a cancel.
+    // The files Import, Export, Create Patch and Save As ask for; none left: a cancel.
     std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
                                          const QString &start) override {
         fileStarts << start;

@@ -158,8 +158,7 @@ class TestHistory : public QObject {
         next.showBeside(h.window.get());
         QCOMPARE(next.size(), QSize(300, 200));
 
-        // Revert puts back the loaded record and name as one step, through the
-        // guard: asked on a special slot.
+        // Revert puts back record and name as one step, asking on a special slot.
         h.select(1);
         for (int i = 0; i < 2; ++i) // for the pick, then for Revert
             h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);

@@ -116,10 +116,9 @@ class TestWindow : public QObject {
                               "cbByte3", "cbByte6", "cbByte7", "cbByte1", "cbSpellName"}));
     }
 
-    // One file dropped opens as Open does (text, two files or a folder are
-    // refused); the dialog starts in the image's folder. No, a cancel or a
-    // failed load keep the image, path, read-only state and marks; an open
-    // replaces them all, slot 0 shown afresh, read-only as ticked.
+    // One file dropped opens as Open does (not text, two files or a folder);
+    // the dialog starts in the image's folder. No, a cancel or a failed load
+    // keep all as it was; an open replaces it, slot 0 shown, read-only as ticked.
     void open() {
         EditorHarness h;
         QByteArray first = plainImage();
@@ -137,8 +136,7 @@ class TestWindow : public QObject {
         QVERIFY(!drop(h.window.get(), {QUrl::fromLocalFile(h.folder.path("."))}));
         QCOMPARE(h.label("lblFilenameData")->text(), QFileInfo(h.path).canonicalFilePath());
 
-        // Only a special slot's edit, asked about, changes a read-only image;
-        // it is still never saved.
+        // Only a special slot's edit changes a read-only image; it is never saved.
         h.select(5);
         h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
         h.pick("cbByte3", "Ice");
@@ -276,8 +274,7 @@ class TestWindow : public QObject {
         g.prompter.expect(bad + ": spells[0].slot: 64 is not a slot from 0 to 63", Buttons::Ok,
                           Icon::Critical, Answer::Ok);
         g.trigger("menuFileImport");
-        // Cancel imports nothing, No all but the special slot; each import
-        // says what it changed.
+        // Cancel imports nothing, No all but the special slot; each says what changed.
         const std::pair<Answer, QString> rows[] = {{Answer::Cancel, {}},
                                                    {Answer::No, "1 spell changed: RUSE."},
                                                    {Answer::Yes, "2 spells changed: RUSE, SLEP."},
@@ -298,9 +295,9 @@ class TestWindow : public QObject {
     }
 
     // Compare With shows the spells that differ from a patch dropped on the
-    // window (a file that cannot be compared says why), the notes each on its
-    // line, differing cells marked. Take Spells, chosen by keyboard too, is
-    // one step through the guard; the list follows the session.
+    // window (or says why not), a note a line, differing cells marked. Take
+    // Spells, chosen by keyboard too, is one step through the guard; the list
+    // follows the session.
     void compareAndTake_data() {
         addRows<TakeCase>({
             {"Yes", false, false, Answer::Yes, "3 spells changed: CURE, HARM, FOG.", 0},
