@@ -26,10 +26,15 @@ class TestHistory : public QObject {
     Q_OBJECT
   private slots:
     // Undo and redo by key from any field: each pick a step, also after a
-    // visit elsewhere; typing one number a step until the slot changes.
-    void undoAndRedo() {
+    // visit elsewhere; typing one number a step until the slot changes. Copy
+    // Spell and Paste Spell by key: the selector's spell onto another slot; in
+    // the table rows onto rows, one cell over a column's cells.
+    void undoRedoCopyAndPaste() {
         EditorHarness h;
-        h.startOn(plainImage());
+        QByteArray image = plainImage();
+        setName(image, 4, bytes({0x8F, 0x92, 0x9B, 0x8E}));
+        setRecord(image, 5, {0x40, 32, 1, 1, 3, 216, 35});
+        h.startOn(image);
         h.select(4);
         h.pick("cbByte3", "Magic Effect");
         h.select(5);
@@ -58,6 +63,37 @@ class TestHistory : public QObject {
                   i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(h.edit("txtByte2")->text(), "125");
         QVERIFY(h.shown("lblFileChanged") && h.shown("lblSpellChanged"));
+
+        h.key("cbSpellName", Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text().section('\n', 1, 1).section('\t', 0, 4),
+                 "4\tFIRE\tFIRE\t8F929B8E\t24");
+        h.select(7);
+        h.key("cbByte3", Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(h.rawLine() + h.edit("txtName")->text(), "18 7D 10 01 01 B0 20 FIRE");
+        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto LIT");
+        h.trigger("menuViewAllSpells");
+        auto *table = h.window->findChild<AllSpellsWindow *>();
+        QTRY_COMPARE(QApplication::activeWindow(), table);
+        QAbstractItemView *view = table->view();
+        // Cells chosen as a drag over them does, then a key.
+        const auto onCells = [&](int row, int column, int more, Qt::Key key) {
+            const QModelIndex first = view->model()->index(row, column);
+            view->setCurrentIndex(first);
+            view->selectionModel()->select(
+                QItemSelection(first, view->model()->index(row + more, column)),
+                QItemSelectionModel::ClearAndSelect);
+            QTest::keyClick(view, key, Qt::ControlModifier);
+        };
+        onCells(4, 1, 1, Qt::Key_C); // the labels of FIRE and SLEP: whole spells
+        onCells(20, 0, 1, Qt::Key_V);
+        onCells(4, 5, 0, Qt::Key_C); // FIRE's Elemental
+        onCells(30, 5, 2, Qt::Key_V);
+        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto 3 spells");
+        for (const auto &[slot, from] : {std::pair{20, 4}, {21, 5}})
+            QVERIFY(h.window->store().record(slot) == h.window->store().record(from));
+        for (int slot = 29; slot <= 33; ++slot) // the Elemental only, of the three chosen
+            QCOMPARE(RawLine(h.window->store(), slot),
+                     slot == 29 || slot == 33 ? "18 00 00 01 01 B0 20 " : "18 00 10 01 01 B0 20 ");
     }
 
     // The table shows what the fields show, follows every change by its
@@ -172,49 +208,6 @@ class TestHistory : public QObject {
         QCOMPARE(actionText(h, "menuEditRevert"), QString());
         h.trigger("menuEditUndo");
         QCOMPARE(h.edit("txtName")->text(), "AAAZ");
-    }
-
-    // Copy Spell and Paste Spell by key: the selector's spell onto another
-    // slot; in the table rows onto rows, one cell over a column's cells.
-    void copyAndPaste() {
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 4, {0x18, 10, 16, 2, 1, 208, 38});
-        setName(image, 4, bytes({0x8F, 0x92, 0x9B, 0x8E}));
-        setRecord(image, 5, {0x40, 32, 1, 1, 3, 216, 35});
-        h.startOn(image);
-        h.select(4);
-        h.key("cbSpellName", Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text().section('\n', 1, 1).section('\t', 0, 4),
-                 "4\tFIRE\tFIRE\t8F929B8E\t24");
-        h.select(7);
-        h.key("cbByte3", Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(h.rawLine() + h.edit("txtName")->text(), "18 0A 10 02 01 D0 26 FIRE");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto LIT");
-
-        h.trigger("menuViewAllSpells");
-        auto *table = h.window->findChild<AllSpellsWindow *>();
-        QTRY_COMPARE(QApplication::activeWindow(), table);
-        QAbstractItemView *view = table->view();
-        // Cells chosen as a drag over them does, then a key.
-        const auto onCells = [&](int row, int column, int more, Qt::Key key) {
-            const QModelIndex first = view->model()->index(row, column);
-            view->setCurrentIndex(first);
-            view->selectionModel()->select(
-                QItemSelection(first, view->model()->index(row + more, column)),
-                QItemSelectionModel::ClearAndSelect);
-            QTest::keyClick(view, key, Qt::ControlModifier);
-        };
-        onCells(4, 1, 1, Qt::Key_C); // the labels of FIRE and SLEP: whole spells
-        onCells(20, 0, 1, Qt::Key_V);
-        onCells(4, 5, 0, Qt::Key_C); // FIRE's Elemental
-        onCells(30, 5, 2, Qt::Key_V);
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto 3 spells");
-        for (const auto &[slot, from] : {std::pair{20, 4}, {21, 5}})
-            QVERIFY(h.window->store().record(slot) == h.window->store().record(from));
-        for (int slot = 29; slot <= 33; ++slot) // the Elemental only, of the three chosen
-            QCOMPARE(RawLine(h.window->store(), slot),
-                     slot == 29 || slot == 33 ? "18 00 00 01 01 B0 20 " : "18 00 10 01 01 B0 20 ");
     }
 };
 
