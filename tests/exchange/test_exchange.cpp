@@ -84,10 +84,10 @@ class TestExchange : public QObject {
         QByteArray saved = test::plainImage(7);
         saved[SpellTableOffset + 6 * RecordSize + 2] = 4;          // "STOP, ZAP!" holds a comma
         saved[SpellTableOffset + 10 * RecordSize + 6] = char(250); // "Invalid Value"
-        test::setName(saved, 40, test::bytes({0x8F, 0x98, 0x90, 0xFF})); // FOG, padded
-        test::setName(saved, 41, test::bytes({0x8A, 0x00, 0xC1, 0xFF})); // no characters
+        test::setName(saved, 40, QByteArray::fromHex("8F9890FF")); // FOG, padded
+        test::setName(saved, 41, QByteArray::fromHex("8A00C1FF")); // no characters
         MainModule ours = test::storeOf(saved);
-        ours.SpellNames[40] = test::bytes({0x8F, 0x98, 0x90}); // as the name box stores it
+        ours.SpellNames[40] = QByteArray::fromHex("8F9890"); // as the name box stores it
         const QByteArray csv = ExportCsv(ours);
         QVERIFY(csv.count("\r\n") == SlotCount + 1 && csv.contains(",4,\"STOP, ZAP!\","));
         QCOMPARE(ParseSpellsJson(ExportJson(ours), "x.json").changes.size(), size_t(SlotCount));
@@ -95,7 +95,7 @@ class TestExchange : public QObject {
         ours.SpellBytes(30, 4) = 2; // "One Enemy" (no patch changes slot 30)
         QByteArray mod = saved, other = saved;
         test::setRecord(mod, 4, {0x18, 0, 16});
-        test::setName(mod, 9, test::bytes({0x8F, 0x98, 0x90, 0xFF}));
+        test::setName(mod, 9, QByteArray::fromHex("8F9890FF"));
         mod[SpellTableOffset + 20 * RecordSize + 5] = 2;
         mod[SpellTableOffset + 63 * RecordSize + 6] = char(250);
         // 1,204 bytes that are not taken: record byte 8, a name's end, 1,202 others.

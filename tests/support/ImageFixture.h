@@ -10,14 +10,6 @@
 
 namespace corvantis::test {
 
-// A byte string written as numbers.
-inline QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
-
 // Random bytes of the given size, the same for the same seed.
 inline QByteArray randomImage(qint64 size, quint32 seed) {
     std::mt19937 rng(seed);
@@ -59,7 +51,9 @@ class ImageFolder {
 
 // Puts bytes 1..7 of a slot's record into an image (byte 8 is left alone).
 inline void setRecord(QByteArray &image, int slot, std::initializer_list<int> values) {
-    image.replace(SpellTableOffset + slot * RecordSize, qsizetype(values.size()), bytes(values));
+    qsizetype at = SpellTableOffset + slot * RecordSize;
+    for (int v : values)
+        image[at++] = char(v);
 }
 
 // Puts a slot's four name bytes and the terminator into an image.

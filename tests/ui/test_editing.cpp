@@ -175,7 +175,7 @@ class TestEditing : public QObject {
     void nameBox() {
         EditorHarness h;
         QByteArray image = plainImage();
-        setName(image, 0, bytes({0x8A, 0x8B, 0xFF, 0xFF}));
+        setName(image, 0, QByteArray::fromHex("8A8BFFFF"));
         h.path = h.folder.add("game.nes", image);
         h.prompter.expectOpenCancel();
         h.window->Form_Load();
@@ -196,7 +196,7 @@ class TestEditing : public QObject {
         h.key("txtName", Qt::Key_End);
         h.key("txtName", Qt::Key_Backspace);
         h.key("txtName", Qt::Key_Backspace);
-        QCOMPARE(h.window->store().SpellNames[0], bytes({0x8A, 0x8B}));
+        QCOMPARE(h.window->store().SpellNames[0], QByteArray::fromHex("8A8B"));
         // A chord with Alt or Super is a command, not a letter; AltGr's
         // characters and an input method's still type.
         using Keys = Qt::KeyboardModifiers;
@@ -211,7 +211,7 @@ class TestEditing : public QObject {
         for (Keys m : {Keys(Qt::GroupSwitchModifier), Qt::ControlModifier | Qt::AltModifier})
             QTest::keyClick(name, 'q', m);
         QCOMPARE(name->text(), "ozqq");
-        QCOMPARE(h.window->store().SpellNames[0], bytes({0xB2, 0xBD, 0xB4, 0xB4}));
+        QCOMPARE(h.window->store().SpellNames[0], QByteArray::fromHex("B2BDB4B4"));
         h.paste("txtName", "A@b");
         QCOMPARE(name->text(), "Ab");
         // Keys that insert nothing still work; the newest four characters win.
@@ -226,7 +226,7 @@ class TestEditing : public QObject {
         QCOMPARE(name->text(), "5!Ab");
         h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
         h.trigger("menuFileSave");
-        QCOMPARE(h.file().mid(0x2BE13, 5), bytes({0x85, 0xC4, 0x8A, 0xA5, 0x00}));
+        QCOMPARE(h.file().mid(0x2BE13, 5), QByteArray::fromHex("85C48AA500"));
         // Read-only: a full name's edit asks twice (cut, then the cut text).
         h.prompter.expectOpen(h.path, true);
         h.trigger("menuFileOpen");

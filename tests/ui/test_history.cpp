@@ -32,7 +32,7 @@ class TestHistory : public QObject {
     void undoRedoCopyAndPaste() {
         EditorHarness h;
         QByteArray image = plainImage();
-        setName(image, 4, bytes({0x8F, 0x92, 0x9B, 0x8E}));
+        setName(image, 4, QByteArray::fromHex("8F929B8E"));
         setRecord(image, 5, {0x40, 32, 1, 1, 3, 216, 35});
         h.startOn(image);
         h.select(4);

@@ -250,7 +250,7 @@ class TestWindow : public QObject {
         h.trigger("menuFileCreatePatch");
         // PATCH, one record of one byte at the Elemental of slot 3, EOF.
         QCOMPARE(readWhole(h.folder.path("mod.ips")),
-                 "PATCH" + bytes({0x03, 0x02, 0x0A, 0, 1, 0x20}) + "EOF");
+                 "PATCH" + QByteArray::fromHex("03020A000120") + "EOF");
         h.type("txtName", "Q");
         h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
         h.select(5);
