@@ -1,11 +1,10 @@
-// Loading and saving an image in a temporary folder, with any file name,
-// size, content and edits, by rename or (hard link) in place: the file ends
-// byte for byte as the expected image, built here with a plain loop at the
-// tables' offsets; its mode, its links and its folder stay as they were.
-//
-// Input: options (bit 0 a hard link, bits 1-3 the mode), the name's length
-// and bytes, the extra size's high byte, the number of edits, its low byte,
-// the edits (slot, what, value), then the bytes the image is filled with.
+// Loading and saving an image in a temporary folder, with any file name, size,
+// content and edits, by rename or (hard link) in place: the file ends byte for
+// byte as the image built here by a plain loop at the tables' offsets; its
+// mode, links and folder stay as they were. Input: options (bit 0 a hard link,
+// bits 1-3 the mode), the name's length and bytes, the extra size's high byte,
+// the number of edits, its low byte, the edits (slot, what, value), then the
+// bytes the image is filled with.
 #undef NDEBUG // the checks hold in every build
 #include "data/FileNames.h"
 #include "data/MainModule.h"

@@ -72,7 +72,7 @@ class TestSafeSave : public QObject {
         const QByteArray file = QFile::encodeName(image);
         folder.add("top/x.nes", plainImage(4)); // where cleaning the link's text would lead
         QVERIFY(QFile::link("../else/deep", folder.path("top/lnk")));
-        const bool noCache = row.endsWith("no cache folder");
+        const bool noCache = row.endsWith("no cache folder"); // the cache folder is a file
         qputenv("XDG_CACHE_HOME", QFile::encodeName(noCache ? image : folder.path("cache")));
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
         text.replace("%1", cache);

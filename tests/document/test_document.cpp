@@ -335,8 +335,7 @@ class TestDocument : public QObject {
         qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path("cache")));
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
         const QByteArray before = plainImage(1), half = plainImage(2);
-        const QString path = folder.add("a.nes", half);
-        const QString copy = cache + "/a.nes.0-0.stopped0.backup";
+        const QString path = folder.add("a.nes", half), copy = cache + "/a.nes.0-0.stopped0.backup";
         QVERIFY(QDir().mkpath(cache) && writeWhole(copy, before));
         struct stat st;
         QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
