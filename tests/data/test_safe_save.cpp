@@ -294,8 +294,6 @@ class TestSafeSave : public QObject {
             store.SpellBytes(5, 5) = 0x77;
             QVERIFY(CopyImage(image, given, RegionsOf(store.records()), {}, saved, why));
             wanted = asSaved(source, store);
-            QVERIFY(ReadImage(given, image, why) && image.tables == TablesOf(wanted));
-            QVERIFY(saved.path == image.path && saved.tables == image.tables);
         } else {
             QCOMPARE(WriteFile(given, wanted, why), reason.isEmpty());
         }

@@ -72,8 +72,7 @@ class TestEditing : public QObject {
     void numberBoxAndEffect() {
         EditorHarness h;
         QByteArray image = plainImage();
-        setRecord(image, 1, {0xFF, 8, 16, 2, 1, 184, 33});
-        setRecord(image, 2, Special);
+        setRecord(image, 1, Special);
         h.startOn(image);
         QList<int> seen;
         h.key("txtByte2", Qt::Key_Backspace);
@@ -98,24 +97,23 @@ class TestEditing : public QObject {
         box->setFocus();
         wheel();
         QVERIFY(h.window->store().SpellBytes(0, 6) != 176);
-        h.select(2);
-        for (int i = 0; i < 3; ++i) // emptied, 4, 42
+        h.select(1);
+        for (int i = 0; i < 3; ++i) // emptied, 3, 32
             expectWarning(h, texts::SpecialSlot, Answer::Yes);
         h.key("txtByte2", Qt::Key_Backspace);
-        h.type("txtByte2", "42");
+        h.type("txtByte2", "32");
         h.type("txtName", "Q"); // a special slot's name asks nothing
         QVERIFY(h.prompter.done());
-        QCOMPARE(h.window->store().SpellBytes(2, 2), quint8(42));
-        h.select(1);
+        QCOMPARE(h.window->store().SpellBytes(1, 2), quint8(32));
         expectWarning(h, texts::SpecialSlot, Answer::No);
         h.pick("cbByte5", "Negative Effect");
         QVERIFY(h.shown("txtByte2") && !h.shown("cbByte2"));
-        QCOMPARE(h.edit("txtByte2")->text(), "8");
+        QCOMPARE(h.edit("txtByte2")->text(), "32");
         expectWarning(h, texts::SpecialSlot, Answer::Yes);
         h.pick("cbByte5", "Negative Effect");
         QVERIFY(h.shown("cbByte2") && !h.shown("txtByte2"));
-        QCOMPARE(h.combo("cbByte2")->currentText(), "Dark");
-        QCOMPARE(h.rawLine(), "FF 08 10 02 03 B8 21 ");
+        QCOMPARE(h.combo("cbByte2")->currentText(), "Sleep");
+        QCOMPARE(h.rawLine(), "FF 20 10 02 03 B8 21 ");
     }
 
     // Typed First Byte text counts, never half-typed, on Enter, on leaving

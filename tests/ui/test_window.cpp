@@ -67,10 +67,9 @@ class TestWindow : public QObject {
         QCOMPARE(h.combo("cbByte1")->currentText(), "10");
         QCOMPARE(h.edit("txtByte2")->text(), "10");
         QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged") && !h.shown("cbByte2"));
-        const auto *path = h.find<PathLabel>("lblFilenameData");
-        QCOMPARE(path->shownLines().size(), 2);
-        QVERIFY(path->shownLines().first().startsWith(QChar(0x2026)));
-        QVERIFY(path->shownLines().last().endsWith(QStringLiteral("corvantis hack.nes")));
+        const QStringList lines = h.find<PathLabel>("lblFilenameData")->shownLines();
+        QVERIFY(lines.size() == 2 && lines[0].startsWith(QChar(0x2026)) &&
+                lines[1].endsWith(QStringLiteral("corvantis hack.nes")));
         for (int slot = 63; slot >= 0; --slot) {
             h.select(slot);
             QCOMPARE(h.rawLine(),
@@ -388,7 +387,6 @@ class TestWindow : public QObject {
         QList<QUrl> opened;
         bool desktopShows = true;
         h.window->setHelpOpener([&](const QUrl &url) { return opened << url, desktopShows; });
-        h.trigger("menuHelpContents");
         h.key("cbByte3", Qt::Key_F1);
         h.trigger("menuViewAllSpells");
         auto *table = h.window->findChild<QWidget *>("AllSpellsWindow");
@@ -398,7 +396,7 @@ class TestWindow : public QObject {
         h.trigger("menuHelpContents");
         h.key("txtName", Qt::Key_F1);
         QDir::setCurrent(before);
-        QCOMPARE(opened.size(), 5);
+        QCOMPARE(opened.size(), 4);
         QCOMPARE(QFileInfo(opened.last().toLocalFile()), QFileInfo(page));
         const auto shown = h.window->findChildren<QTextBrowser *>("helpWindow");
         QCOMPARE(shown.size(), 1);
