@@ -13,15 +13,6 @@
 using namespace corvantis;
 using namespace corvantis::test;
 
-namespace {
-
-QString actionText(EditorHarness &h, const char *name) {
-    auto *a = h.window->findChild<QAction *>(QLatin1String(name));
-    return a->isEnabled() ? a->text() : QString();
-}
-
-} // namespace
-
 class TestHistory : public QObject {
     Q_OBJECT
   private slots:
@@ -57,7 +48,7 @@ class TestHistory : public QObject {
         QCOMPARE(h.combo("cbSpellName")->currentIndex(), 4); // the undone slot is shown
         QCOMPARE(h.combo("cbByte3")->currentText(), "No Elemental");
         QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged"));
-        QCOMPARE(actionText(h, "menuEditUndo"), QString());
+        QCOMPARE(h.actionText("menuEditUndo"), QString());
         for (int i = 0; i < 5; ++i)
             h.key("txtName", i % 2 ? Qt::Key_Y : Qt::Key_Z,
                   i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
@@ -70,7 +61,7 @@ class TestHistory : public QObject {
         h.select(7);
         h.key("cbByte3", Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(h.rawLine() + h.edit("txtName")->text(), "18 7D 10 01 01 B0 20 FIRE");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto LIT");
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo Paste onto LIT");
         h.trigger("menuViewAllSpells");
         auto *table = h.window->findChild<AllSpellsWindow *>();
         QTRY_COMPARE(QApplication::activeWindow(), table);
@@ -88,7 +79,7 @@ class TestHistory : public QObject {
         onCells(20, 0, 1, Qt::Key_V);
         onCells(4, 5, 0, Qt::Key_C); // FIRE's Elemental
         onCells(30, 5, 2, Qt::Key_V);
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto 3 spells");
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo Paste onto 3 spells");
         for (const auto &[slot, from] : {std::pair{20, 4}, {21, 5}})
             QVERIFY(h.window->store().record(slot) == h.window->store().record(from));
         for (int slot = 29; slot <= 33; ++slot) // the Elemental only, of the three chosen
@@ -157,7 +148,7 @@ class TestHistory : public QObject {
         });
         QCOMPARE(row(0).section('|', 5, 5), h.combo("cbByte3")->itemText(2));
         QCOMPARE(h.combo("cbSpellName")->currentText(), "AMUT");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Elemental of AMUT");
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo Elemental of AMUT");
         edit(0, 4, [](QWidget *box) { QTest::keyClicks(box, "9"); }); // Effectiveness 09
         edit(0, 2, [](QWidget *box) { QTest::keyClicks(box, "FI@RE"); });
         QCOMPARE(row(0).section('|', 2, 4), "FIRE|18 Damaging|9");
@@ -205,7 +196,7 @@ class TestHistory : public QObject {
         QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
         QCOMPARE(h.rawLine().mid(9, 2), "01");
         QCOMPARE(h.edit("txtName")->text(), "AAAA");
-        QCOMPARE(actionText(h, "menuEditRevert"), QString());
+        QCOMPARE(h.actionText("menuEditRevert"), QString());
         h.trigger("menuEditUndo");
         QCOMPARE(h.edit("txtName")->text(), "AAAZ");
     }

@@ -369,8 +369,7 @@ class TestWindow : public QObject {
         }
         if (c.left == 3)
             return;
-        QCOMPARE(h.find<QAction>("menuEditUndo")->text(),
-                 "&Undo " + reasons::TakeStep(3 - c.left, "mod.bps"));
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo " + reasons::TakeStep(3 - c.left, "mod.bps"));
         h.trigger("menuEditUndo");
         QTRY_COMPARE(rows->rowCount(), 3);
     }
