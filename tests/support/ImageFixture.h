@@ -20,15 +20,13 @@ inline QByteArray randomImage(qint64 size, quint32 seed) {
     return image;
 }
 
-inline QByteArray readWhole(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A file by its bytes, whatever its name.
+// A file by its bytes, whatever its name; empty when it cannot be read.
 inline QByteArray contents(const QByteArray &name) {
     std::ifstream in(name.constData(), std::ios::binary);
     return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+}
+inline QByteArray readWhole(const QString &path) {
+    return contents(QFile::encodeName(path));
 }
 
 inline bool writeWhole(const QString &path, const QByteArray &bytes) {

@@ -130,9 +130,8 @@ class TestWindow : public QObject {
         setRecord(image, 0, {0x20, 9, 64, 2, 5, 0, 0});
         const QString other = h.folder.add("other.nes", image);
         const QUrl url = QUrl::fromLocalFile(other);
-        QVERIFY(!drop(h.window.get(), {}, other));
-        QVERIFY(!drop(h.window.get(), {url, url}));
-        QVERIFY(!drop(h.window.get(), {QUrl::fromLocalFile(h.folder.path("."))}));
+        QVERIFY(!drop(h.window.get(), {}, other) && !drop(h.window.get(), {url, url}) &&
+                !drop(h.window.get(), {QUrl::fromLocalFile(h.folder.path("."))}));
         QCOMPARE(h.label("lblFilenameData")->text(), QFileInfo(h.path).canonicalFilePath());
 
         // Only a special slot's edit changes a read-only image; it is never saved.
