@@ -1,14 +1,14 @@
-// Loading and saving an image in a temporary folder, with any file name,
-// size, content and edits, by rename or (hard link) in place: the file ends
-// byte for byte as the expected image, built here with a plain loop at the
-// tables' offsets; its mode, its links and its folder stay as they were.
-//
-// Input: options (bit 0 a hard link, bits 1-3 the mode), the name's length
-// and bytes, the extra size's high byte, the number of edits, its low byte,
-// the edits (slot, what, value), then the bytes the image is filled with.
+// Loading and saving an image in a temporary folder, with any file name, size,
+// content and edits, by rename or (hard link) in place: the file ends byte for
+// byte as the image built here by a plain loop at the tables' offsets; its
+// mode, links and folder stay as they were. Input: options (bit 0 a hard link,
+// bits 1-3 the mode), the name's length and bytes, the extra size's high byte,
+// the number of edits, its low byte, the edits (slot, what, value), then the
+// bytes the image is filled with.
 #undef NDEBUG // the checks hold in every build
 #include "data/FileNames.h"
 #include "data/MainModule.h"
+#include "support/ImageFixture.h"
 
 #include <QCoreApplication>
 
@@ -28,11 +28,6 @@ using namespace corvantis;
 namespace {
 
 std::string folder;
-
-std::string contents(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 } // namespace
 
@@ -62,11 +57,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (name == "." || name == ".." || name == "twin" || name == "cache")
         name += 'n';
     const std::size_t extra = next() << 8, edits = next();
-    std::string image(std::size_t(MinimumImageSize) + extra + next(), '\0');
+    QByteArray image(qsizetype(MinimumImageSize + extra + next()), '\0');
     // The image: what follows the edits, repeated (zeros when nothing does).
     const std::size_t fill = at + 3 * edits;
-    for (std::size_t i = 0; fill < size && i < image.size(); ++i)
-        image[i] = char(data[fill + i % (size - fill)]);
+    for (qsizetype i = 0; fill < size && i < image.size(); ++i)
+        image[i] = char(data[fill + std::size_t(i) % (size - fill)]);
     const std::string path = folder + "/" + name, twin = folder + "/twin";
     std::ofstream(path, std::ios::binary).write(image.data(), std::streamsize(image.size()));
     assert(chmod(path.c_str(), mode) == 0 && (!hardLink || link(path.c_str(), twin.c_str()) == 0));
@@ -83,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         else
             m.SpellNames[std::size_t(slot)] = QByteArray(value % 5, char(value));
     }
-    std::string expected = image;
+    QByteArray expected = image;
     for (int slot = 0; slot < 64; ++slot) {
         for (int n = 1; n <= 7; ++n)
             expected[0x301F0 + 8 * slot + n - 1] = char(m.SpellBytes(slot, n));
@@ -94,8 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     assert(m.WriteSpells(m.ImagePath(), &why, false, &warning) == !readOnly);
     assert(readOnly ? why == "The file is read-only." : why.isEmpty() && warning.isEmpty());
-    assert(contents(path) == (readOnly ? image : expected));
-    assert(!hardLink || contents(twin) == contents(path));
+    assert(test::contents(path.c_str()) == (readOnly ? image : expected));
+    assert(!hardLink || test::contents(twin.c_str()) == test::contents(path.c_str()));
     assert(stat(path.c_str(), &now) == 0 && now.st_mode == was.st_mode);
     assert(!hardLink || (now.st_ino == was.st_ino && now.st_nlink == 2));
     // Nothing else left, beside the image or in the cache.

@@ -2,9 +2,9 @@
 // is refused whole or read whole, what it changes stays inside the two
 // tables, and whatever spells it leaves, export then import gives them back.
 #undef NDEBUG // the checks hold in every build
-#include "data/MainModule.h"
 #include "exchange/SpellExport.h"
 #include "exchange/SpellImport.h"
+#include "support/ImageFixture.h"
 
 #include <cassert>
 #include <cstdint>
@@ -16,19 +16,8 @@ using namespace corvantis;
 namespace {
 
 const QByteArray &image() {
-    static const QByteArray bytes = [] {
-        QByteArray b(MinimumImageSize + 64, '\0');
-        for (qsizetype i = 0; i < b.size(); ++i)
-            b[i] = char(i * 37 + (i >> 9));
-        return b;
-    }();
+    static const QByteArray bytes = test::randomImage(MinimumImageSize + 64, 9);
     return bytes;
-}
-
-QByteArray asSaved(const MainModule &store) {
-    QByteArray written = image();
-    PutRegions(written, RegionsOf(store.records()));
-    return written;
 }
 
 bool same(const QByteArray &a, const QByteArray &b, qint64 from, qint64 to) {
@@ -39,8 +28,7 @@ bool same(const QByteArray &a, const QByteArray &b, qint64 from, qint64 to) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const QByteArray json(reinterpret_cast<const char *>(data), qsizetype(size));
-    MainModule store;
-    store.setRecords(RecordsOf(TablesOf(image())));
+    MainModule store = test::storeOf(image());
     const SpellImport in = ParseSpellsJson(json, QStringLiteral("f.json"));
     assert(in.ok() || in.changes.empty());
     for (const SpellChange &change : in.changes) {
@@ -56,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Written into the image, the spells change no byte outside the tables,
     // nor the eighth byte of a record.
-    const QByteArray written = asSaved(store);
+    const QByteArray written = test::asSaved(image(), store);
     assert(written.size() == image().size());
     assert(same(written, image(), 0, NameTableOffset));
     assert(same(written, image(), NameTableOffset + NameTableSize, SpellTableOffset));
@@ -73,6 +61,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     MainModule again;
     for (const SpellChange &change : back.changes)
         ApplyChange(again, change);
-    assert(asSaved(again) == written);
+    assert(test::asSaved(image(), again) == written);
     return 0;
 }

@@ -1,12 +1,10 @@
-// The patch writers and appliers. Input byte 0 says whether the target is
-// made shorter (bit 0) or longer (bit 1) and picks the original's size (the
-// rest: 62 around the IPS "EOF" offset 0x454F46, 63 around 16 MiB, any other
-// small); byte 1 fine-tunes the sizes, and each further four bytes are one
-// edit that makes the target. Both patches of every pair must turn the
-// original into the target under appliers written from the formats
-// (tests/exchange) and under the program's own, which must also take the raw
-// input as a patch of either kind without crashing or allocating without
-// bound.
+// The patch writers and appliers. Input byte 0: the target made shorter
+// (bit 0) or longer (bit 1), and the original's size (the rest: 62 around the
+// IPS "EOF" offset 0x454F46, 63 around 16 MiB, any other small); byte 1
+// fine-tunes the sizes; each further four bytes are an edit that makes the
+// target. Both patches must turn the original into the target under the
+// tests' appliers and the program's own, which take the raw input as a patch
+// of either kind without a crash or an unbounded allocation.
 #undef NDEBUG // the checks hold in every build
 #include "exchange/Patch.h"
 #include "exchange/PatchApply.h"

@@ -22,21 +22,29 @@ namespace {
 
 // Answers the session's questions from a script; a question nobody
 // scripted fails the test and is answered Cancel.
-class ScriptedAsker : public Asker {
-  public:
+struct ScriptedAsker : Asker {
     void expect(Question q, Reply r) { script.push_back({q, r}); }
     Reply ask(Question question, const QString &detail) override {
         details.append(detail);
-        if (script.empty() || script.front().first != question) {
-            QTest::qFail("unexpected question", __FILE__, __LINE__);
-            return Reply::Cancel;
-        }
+        if (script.empty() || script.front().first != question)
+            return QTest::qFail("unexpected question", __FILE__, __LINE__), Reply::Cancel;
         const Reply r = script.front().second;
         script.pop_front();
         return r;
     }
     std::deque<std::pair<Question, Reply>> script;
     QStringList details;
+};
+
+// A session on an image a.nes in a scratch folder of its own.
+struct Session {
+    explicit Session(const QByteArray &image, bool readOnly = false) {
+        QVERIFY(doc.open(folder.add("a.nes", image), readOnly, asker).ok());
+    }
+    QString path() const { return folder.path("a.nes"); }
+    ImageFolder folder;
+    ScriptedAsker asker;
+    SpellDocument doc;
 };
 
 // Slot 1 and slot 3 are special (First Byte FF); the others ordinary.
@@ -94,27 +102,17 @@ Q_DECLARE_METATYPE(PasteCase)
 class TestDocument : public QObject {
     Q_OBJECT
   private slots:
-    // A record edit of a special slot asks first, even on a read-only image;
-    // otherwise read-only refuses; a name never asks.
+    // The guard, met by a table cell's edit as by the window's fields: a
+    // record edit of a special slot asks first, even on a read-only image;
+    // otherwise read-only refuses.
     void guard() {
-        ImageFolder folder;
-        const QString path = folder.add("a.nes", testImage());
-        ScriptedAsker asker;
-        using G = SpellDocument::Guard;
         for (bool readOnly : {false, true}) {
-            SpellDocument doc;
-            QVERIFY(doc.open(path, readOnly, asker).ok());
-            const G other = readOnly ? G::ReadOnly : G::Allowed;
-            QCOMPARE(doc.guard(1, false), G::AskSpecial);
-            QCOMPARE(doc.guard(1, true), other);
-            QCOMPARE(doc.guard(2, false), other);
-            QCOMPARE(doc.guard(2, true), other);
-            // A table cell's edit meets the same guard.
-            QCOMPARE(doc.editField(2, 3, 5, asker).reason,
+            Session s(testImage(), readOnly);
+            QCOMPARE(s.doc.editField(2, 3, 5, s.asker).reason,
                      readOnly ? reasons::ReadOnlyImage : QString());
-            asker.expect(Question::ChangeSpecialSlot, Reply::No);
-            QCOMPARE(doc.editField(1, 3, 5, asker).status, Outcome::Cancelled);
-            QCOMPARE(doc.undoStack()->count(), int(!readOnly));
+            s.asker.expect(Question::ChangeSpecialSlot, Reply::No);
+            QCOMPARE(s.doc.editField(1, 3, 5, s.asker).status, Outcome::Cancelled);
+            QCOMPARE(s.doc.undoStack()->count(), int(!readOnly));
         }
     }
 
@@ -137,30 +135,26 @@ class TestDocument : public QObject {
     }
     void changeSeveral() {
         QFETCH(SeveralCase, c);
-        const auto &[name, chosen, readOnly, question, reply, taken] = c;
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
-        QVERIFY(doc.open(folder.add("a.nes", testImage()), readOnly, asker).ok());
+        Session s(testImage(), c.readOnly);
         SlotRecords records;
-        for (int s : chosen) { // a negative slot: its name only
-            SpellRecord r = doc.record(std::abs(s));
-            if (s < 0)
+        for (int slot : c.chosen) { // a negative slot: its name only
+            SpellRecord r = s.doc.record(std::abs(slot));
+            if (slot < 0)
                 r.name = "\x8A";
             else
                 r.bytes[2] = 0x10;
-            records.append({std::abs(s), r});
+            records.append({std::abs(slot), r});
         }
-        if (question)
-            asker.expect(*question, reply);
+        if (c.question)
+            s.asker.expect(*c.question, c.reply);
         QList<int> took;
-        const Outcome outcome = doc.change(records, QStringLiteral("Paste"), asker, &took);
-        QVERIFY(asker.script.empty());
-        QCOMPARE(took, taken);
-        QCOMPARE(outcome.reason, readOnly ? reasons::ReadOnlyImage : QString());
+        const Outcome outcome = s.doc.change(records, QStringLiteral("Paste"), s.asker, &took);
+        QVERIFY(s.asker.script.empty());
+        QCOMPARE(took, c.taken);
+        QCOMPARE(outcome.reason, c.readOnly ? reasons::ReadOnlyImage : QString());
         for (const auto &[slot, r] : records)
-            QCOMPARE(doc.record(slot) == r, taken.contains(slot));
-        QCOMPARE(doc.undoStack()->count(), int(!taken.isEmpty()));
+            QCOMPARE(s.doc.record(slot) == r, c.taken.contains(slot));
+        QCOMPARE(s.doc.undoStack()->count(), int(!c.taken.isEmpty()));
     }
 
     // A table cell goes through the same rules as the window's field: list
@@ -185,28 +179,27 @@ class TestDocument : public QObject {
         QFETCH(FieldCase, c);
         QByteArray image = plainImage(7);
         setRecord(image, 4, {0x18, 0, 0, 1, 1, 240, 32}); // Appearance invalid
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
-        QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
-        QCOMPARE(doc.editField(c.slot, c.n, c.value, asker).reason, c.reason);
-        QCOMPARE(shown(doc.record(c.slot)), c.after);
+        Session s(image);
+        QCOMPARE(s.doc.editField(c.slot, c.n, c.value, s.asker).reason, c.reason);
+        QCOMPARE(shown(s.doc.record(c.slot)), c.after);
     }
 
     // The marks follow the history: back at the saved state nothing is
     // marked; a slot undone past the saved state stays marked once a new
-    // edit has cut the saved state off, until the next save.
-    void marksFollowHistory() {
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
-        QVERIFY(doc.open(folder.add("a.nes", plainImage()), false, asker).ok());
+    // edit has cut the saved state off, until the next save. A save over
+    // tables that another program (here another session) changed since they
+    // were read asks; on No nothing is written (Yes: the window's Save).
+    void marksAndSaves() {
+        Session s(plainImage());
+        SpellDocument &doc = s.doc;
+        SpellDocument other;
+        QVERIFY(other.open(s.path(), false, s.asker).ok());
         doc.setByte(5, 3, 0x10);
         QCOMPARE(marks(doc), "file 5");
         doc.undoStack()->undo();
         QCOMPARE(marks(doc), "-");
         doc.undoStack()->redo();
-        QVERIFY(doc.save(asker).ok());
+        QVERIFY(doc.save(s.asker).ok());
         QCOMPARE(marks(doc), "-");
         doc.undoStack()->undo(); // the file holds slot 5's edit, the store not
         QCOMPARE(marks(doc), "file 5");
@@ -215,87 +208,70 @@ class TestDocument : public QObject {
         doc.undoStack()->undo();
         QCOMPARE(marks(doc), "file 5");
         doc.setByte(8, 4, 2);
-        QVERIFY(doc.save(asker).ok());
+        QVERIFY(doc.save(s.asker).ok());
         QCOMPARE(marks(doc), "-");
-    }
 
-    // Save writes only over tables nobody else changed since they were read:
-    // another program's change (or another process of ours) is asked about,
-    // and on No nothing is written. Read-only images are never saved.
-    void saveConflicts() {
-        ImageFolder folder;
-        const QByteArray image = plainImage();
-        const QString path = folder.add("a.nes", image);
-        ScriptedAsker asker;
-        SpellDocument first, second, readOnly;
-        QVERIFY(first.open(path, false, asker).ok() && second.open(path, false, asker).ok());
-        QVERIFY(readOnly.open(path, true, asker).ok());
-        QCOMPARE(readOnly.save(asker).reason, reasons::ReadOnlyImage);
-        first.setByte(1, 3, 0x10);
-        second.setByte(2, 3, 0x20);
-        QVERIFY(first.save(asker).ok());
-        const QByteArray afterFirst = readWhole(path);
-        QCOMPARE(afterFirst.at(SpellTableOffset + RecordSize + 2), char(0x10));
-        asker.expect(Question::ReplaceOutsideChanges, Reply::No);
-        const Outcome refused = second.save(asker);
+        const QByteArray saved = readWhole(s.path());
+        other.setByte(2, 3, 0x20);
+        s.asker.expect(Question::ReplaceOutsideChanges, Reply::No);
+        const Outcome refused = other.save(s.asker);
         QCOMPARE(refused.status, Outcome::Cancelled);
         QCOMPARE(refused.reason, reasons::ChangedByOther);
-        QCOMPARE(readWhole(path), afterFirst);
-        QVERIFY(second.fileChanged());
-        asker.expect(Question::ReplaceOutsideChanges, Reply::Yes);
-        QVERIFY(second.save(asker).ok());
-        QVERIFY(!second.fileChanged());
-        QCOMPARE(readWhole(path).at(SpellTableOffset + RecordSize + 2), char(0)); // ours
+        QVERIFY(readWhole(s.path()) == saved && other.fileChanged());
     }
 
     // An import plans what changes and applies it as one named step through
     // the guard; unreadable files say why and change nothing.
     void import() {
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
-        QVERIFY(doc.open(folder.add("a.nes", testImage()), false, asker).ok());
+        Session s(testImage());
         const QString file =
-            folder.add("mod.json", R"({"format": "corvantis-spells", "version": 1, "spells": [
+            s.folder.add("mod.json", R"({"format": "corvantis-spells", "version": 1, "spells": [
                 {"slot": 0, "elemental": 16}, {"slot": 1, "elemental": 16},
                 {"slot": 2, "elemental": 0}, {"slot": 3, "name": "ZAP"}]})");
-        const SpellDocument::ImportPlan plan = doc.planImport(file);
+        const SpellDocument::ImportPlan plan = s.doc.planImport(file);
         QVERIFY2(plan.error.isEmpty(), qPrintable(plan.error));
         QCOMPARE(plan.records.size(), 3); // slot 2 already holds 0
         QCOMPARE(plan.special, QList{1});
-        asker.expect(Question::ChangeSpecialSlots, Reply::No);
-        QVERIFY(doc.applyImport(plan, asker).ok());
-        QCOMPARE(doc.undoStack()->undoText(), "Import of 2 spells from mod.json");
-        QCOMPARE(doc.record(3).name, "\xa3\x8a\x99\xff"); // padded as the file holds it
-        QVERIFY(
-            doc.planImport(folder.path("none.json")).error.startsWith(folder.path("none.json")));
+        s.asker.expect(Question::ChangeSpecialSlots, Reply::No);
+        QVERIFY(s.doc.applyImport(plan, s.asker).ok());
+        QCOMPARE(s.doc.undoStack()->undoText(), "Import of 2 spells from mod.json");
+        QCOMPARE(s.doc.record(3).name, "\xa3\x8a\x99\xff"); // padded as the file holds it
+        const QString none = s.folder.path("none.json");
+        QVERIFY(s.doc.planImport(none).error.startsWith(none));
     }
 
-    // Save As onto the open image is Save; elsewhere its copy is the open
-    // image, writable. A copy beside it is not; another program's change asks.
-    void saveAs() {
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
+    // Nothing is written over the open image or a patch's original, whatever
+    // name the path gives them: Save As onto the open image is Save. Save As
+    // elsewhere makes its copy the open image, writable; a copy beside it
+    // leaves the open image as it is; another program's change asks.
+    void saveAsAndOutputs() {
         QByteArray image = plainImage();
-        const QString path = folder.add("a.nes", image), link = folder.path("link.nes");
-        QVERIFY(QFile::link(path, link) && doc.open(path, true, asker).ok());
-        QCOMPARE(doc.saveAs(link, asker).reason, reasons::ReadOnlyImage);
-        QCOMPARE(doc.saveCopy(link, asker).reason, reasons::IsTheImage(link));
-        QCOMPARE(doc.saveAs(folder.path("."), asker).status, Outcome::Failed);
-        const QString copy = folder.path("b.nes");
-        QVERIFY(doc.saveAs(copy, asker).ok() && !doc.readOnly());
-        doc.setByte(2, 3, 0x10);
-        QVERIFY(doc.saveCopy(folder.path("c.nes"), asker).ok());
-        QVERIFY(doc.fileChanged() && doc.path() == QFileInfo(copy).canonicalFilePath());
+        Session s(image, true);
+        const QString link = s.folder.path("link.nes"), copy = s.folder.path("b.nes"),
+                      original = s.folder.add("o.nes", plainImage(2)), twin = s.folder.path("twin");
+        QVERIFY(QFile::link(s.path(), link));
+        QVERIFY(::link(QFile::encodeName(original), QFile::encodeName(twin)) == 0);
+        QCOMPARE(s.doc.saveAs(link, s.asker).reason, reasons::ReadOnlyImage);
+        QCOMPARE(s.doc.saveCopy(link, s.asker).reason, reasons::IsTheImage(link));
+        QCOMPARE(s.doc.exportTo(link, ExportFormat::Json).reason, reasons::IsTheImage(link));
+        QCOMPARE(s.doc.createPatch(original, s.path(), PatchFormat::Bps, s.asker).reason,
+                 reasons::IsTheImage(s.path()));
+        QCOMPARE(s.doc.createPatch(original, twin, PatchFormat::Ips, s.asker).reason,
+                 reasons::IsTheOriginal(twin));
+        QVERIFY(readWhole(s.path()) == image && readWhole(original) == plainImage(2));
+        QCOMPARE(s.doc.saveAs(s.folder.path("."), s.asker).status, Outcome::Failed);
+        QVERIFY(s.doc.saveAs(copy, s.asker).ok() && !s.doc.readOnly());
+        s.doc.setByte(2, 3, 0x10);
+        QVERIFY(s.doc.saveCopy(s.folder.path("c.nes"), s.asker).ok());
+        QVERIFY(s.doc.fileChanged() && s.doc.path() == QFileInfo(copy).canonicalFilePath());
         image[SpellTableOffset + 2 * RecordSize + 2] = 0x10;
-        QCOMPARE(readWhole(folder.path("c.nes")), image);
-        QVERIFY(doc.saveAs(copy, asker).ok() && readWhole(copy) == image); // saved in place
-        image[SpellTableOffset + 2] = 0x40;                                // another program's edit
+        QCOMPARE(readWhole(s.folder.path("c.nes")), image);
+        QVERIFY(s.doc.saveAs(copy, s.asker).ok() && readWhole(copy) == image); // saved in place
+        image[SpellTableOffset + 2] = 0x40; // another program's edit
         QVERIFY(writeWhole(copy, image));
-        asker.expect(Question::ReplaceOutsideChanges, Reply::No);
-        QVERIFY(doc.saveCopy(folder.path("d.nes"), asker).status == Outcome::Cancelled &&
-                !QFile::exists(folder.path("d.nes")));
+        s.asker.expect(Question::ReplaceOutsideChanges, Reply::No);
+        QCOMPARE(s.doc.saveCopy(s.folder.path("d.nes"), s.asker).status, Outcome::Cancelled);
+        QVERIFY(!QFile::exists(s.folder.path("d.nes")));
     }
 
     // Pasted spells or a column's values, one step: one onto all, n onto n or
@@ -328,18 +304,15 @@ class TestDocument : public QObject {
         setName(image, 5, EncodeName("FIVE"));
         setRecord(image, 6, {0x28, 9, 0x80, 4, 1, 0xB8, 0x22});
         setName(image, 6, EncodeName("SIX") + char(NameFiller));
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
-        QVERIFY(doc.open(folder.add("a.nes", image), false, asker).ok());
-        const SpellDocument::Copied copied = doc.copy({5, 6});
+        Session s(image);
+        const SpellDocument::Copied copied = s.doc.copy({5, 6});
         const QString text = c.copied == "json"   ? QString::fromUtf8(copied.json)
                              : c.copied == "text" ? copied.text
                                                   : c.copied;
-        QCOMPARE(doc.paste(text, c.onto, c.field, asker).reason, c.reason);
+        QCOMPARE(s.doc.paste(text, c.onto, c.field, s.asker).reason, c.reason);
         for (int i = 0; i < c.after.size(); ++i) // past onto: the slots after its one slot
-            QCOMPARE(shown(doc.record(c.onto.value(i, c.onto[0] + i))), c.after[i]);
-        QCOMPARE(doc.undoStack()->count(), int(c.reason.isEmpty()));
+            QCOMPARE(shown(s.doc.record(c.onto.value(i, c.onto[0] + i))), c.after[i]);
+        QCOMPARE(s.doc.undoStack()->count(), int(c.reason.isEmpty()));
     }
 
     // Open Recent: the newest first, once each, eight at most; files gone
@@ -354,17 +327,15 @@ class TestDocument : public QObject {
         QCOMPARE(ExistingImages(recent).join(' ').remove(folder.path("") + '/'), "5 8 7 6 4 3");
     }
 
-    // An image whose last save in place was stopped midway: Open asks, and
-    // Yes puts the copy made before it back, No opens it as it is and keeps
-    // the copy, Cancel (the command line's answer for a verb that writes)
-    // opens nothing and names the copy.
+    // An image whose last save in place was stopped midway: Open asks; Yes
+    // puts the copy made before it back, No opens it as it is and keeps the
+    // copy, Cancel (a writing verb's answer) opens nothing and names the copy.
     void interruptedSave() {
         ImageFolder folder;
         qputenv("XDG_CACHE_HOME", QFile::encodeName(folder.path("cache")));
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
         const QByteArray before = plainImage(1), half = plainImage(2);
-        const QString path = folder.add("a.nes", half);
-        const QString copy = cache + "/a.nes.0-0.stopped0.backup";
+        const QString path = folder.add("a.nes", half), copy = cache + "/a.nes.0-0.stopped0.backup";
         QVERIFY(QDir().mkpath(cache) && writeWhole(copy, before));
         struct stat st;
         QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
@@ -386,29 +357,6 @@ class TestDocument : public QObject {
             if (reply != Reply::Cancel)
                 QCOMPARE(doc.record(0).name, storeOf(readWhole(path)).record(0).name);
         }
-    }
-
-    // An export or a patch is never written over the open image or the
-    // patch's original, whatever name the path gives them.
-    void refusedOutputs() {
-        ImageFolder folder;
-        ScriptedAsker asker;
-        SpellDocument doc;
-        const QString path = folder.add("a.nes", plainImage());
-        const QString original = folder.add("o.nes", plainImage(2));
-        QVERIFY(QFile::link(path, folder.path("link.nes")));
-        QVERIFY(::link(QFile::encodeName(original), QFile::encodeName(folder.path("twin"))) == 0);
-        QVERIFY(doc.open(path, false, asker).ok());
-        const QByteArray before = readWhole(path), was = readWhole(original);
-        QCOMPARE(doc.exportTo(folder.path("link.nes"), ExportFormat::Json).reason,
-                 reasons::IsTheImage(folder.path("link.nes")));
-        QCOMPARE(doc.createPatch(original, path, PatchFormat::Bps, asker).reason,
-                 reasons::IsTheImage(path));
-        QCOMPARE(doc.createPatch(original, folder.path("twin"), PatchFormat::Ips, asker).reason,
-                 reasons::IsTheOriginal(folder.path("twin")));
-        QVERIFY(readWhole(path) == before && readWhole(original) == was);
-        QVERIFY(doc.exportTo(folder.path("s.csv"), ExportFormat::Csv).ok());
-        QVERIFY(readWhole(folder.path("s.csv")).startsWith("slot,"));
     }
 };
 

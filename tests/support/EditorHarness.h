@@ -8,7 +8,6 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,16 +111,15 @@ class EditorHarness {
         w->setFocus();
         QTest::keyClick(w, Qt::Key(key), modifiers);
     }
-    // Replaces a box's whole text through the clipboard, as a paste does.
-    void paste(const char *name, const QString &text) {
-        QApplication::clipboard()->setText(text);
-        key(name, Qt::Key_A, Qt::ControlModifier);
-        key(name, Qt::Key_V, Qt::ControlModifier);
-    }
     void trigger(const char *name) {
         auto *action = find<QAction>(name);
         QVERIFY2(action, name);
         action->trigger();
+    }
+    // An action's text, or nothing while it is disabled.
+    QString actionText(const char *name) const {
+        auto *action = find<QAction>(name);
+        return action->isEnabled() ? action->text() : QString();
     }
 
     QString rawLine() const { return edit("txtRaw")->text(); }

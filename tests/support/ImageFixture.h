@@ -5,17 +5,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <fstream>
 #include <random>
 
 namespace corvantis::test {
-
-// A byte string written as numbers.
-inline QByteArray bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b.append(char(v));
-    return b;
-}
 
 // Random bytes of the given size, the same for the same seed.
 inline QByteArray randomImage(qint64 size, quint32 seed) {
@@ -27,9 +20,13 @@ inline QByteArray randomImage(qint64 size, quint32 seed) {
     return image;
 }
 
+// A file by its bytes, whatever its name; empty when it cannot be read.
+inline QByteArray contents(const QByteArray &name) {
+    std::ifstream in(name.constData(), std::ios::binary);
+    return QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}});
+}
 inline QByteArray readWhole(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return contents(QFile::encodeName(path));
 }
 
 inline bool writeWhole(const QString &path, const QByteArray &bytes) {
@@ -52,7 +49,9 @@ class ImageFolder {
 
 // Puts bytes 1..7 of a slot's record into an image (byte 8 is left alone).
 inline void setRecord(QByteArray &image, int slot, std::initializer_list<int> values) {
-    image.replace(SpellTableOffset + slot * RecordSize, qsizetype(values.size()), bytes(values));
+    qsizetype at = SpellTableOffset + slot * RecordSize;
+    for (int v : values)
+        image[at++] = char(v);
 }
 
 // Puts a slot's four name bytes and the terminator into an image.

@@ -8,35 +8,27 @@
 
 namespace corvantis::test {
 
-// Answers the editor's questions from a script and records every message in
-// order. A question that nobody scripted fails the running test at once.
+// Answers the editor's questions from a script. A question that nobody
+// scripted fails the running test at once.
 class ScriptedPrompter : public Prompter {
   public:
-    struct Message {
-        QString text;
-        Buttons buttons;
-        Icon icon;
-    };
-
     // The next message must be exactly this; it is answered with answer.
     void expect(const QString &text, Buttons buttons, Icon icon, Answer answer) {
-        script_.push_back({false, {text, buttons, icon}, answer, {}});
+        script_.push_back({false, text, buttons, icon, answer, {}});
     }
     // The next file choice: a path (with the read-only box) or a cancel.
     void expectOpen(const QString &path, bool readOnly = false) {
-        script_.push_back({true, {}, {}, OpenChoice{path, readOnly}});
+        script_.push_back({true, {}, {}, {}, {}, OpenChoice{path, readOnly}});
     }
-    void expectOpenCancel() { script_.push_back({true, {}, {}, {}}); }
+    void expectOpenCancel() { script_.push_back({true, {}, {}, {}, {}, {}}); }
 
     Answer ask(QWidget *parent, const QString &text, Buttons buttons, Icon icon) override {
         return askWithDetail(parent, text, QString(), buttons, icon);
     }
     Answer askWithDetail(QWidget *, const QString &text, const QString &detail, Buttons buttons,
                          Icon icon) override {
-        messages.append({text, buttons, icon});
         details.append(detail);
-        const Message *next =
-            script_.empty() || script_.front().open ? nullptr : &script_[0].message;
+        const Step *next = script_.empty() || script_.front().open ? nullptr : &script_.front();
         if (!next || next->text != text || next->buttons != buttons || next->icon != icon) {
             fail("unexpected message: \"" + QString(text).replace('\r', "\\r") + '"');
             // The safe answer, so the run goes on without changing anything.
@@ -52,8 +44,7 @@ class ScriptedPrompter : public Prompter {
             return fail("unexpected open dialog"), std::nullopt;
         return take(script_).choice;
     }
-    // The files Import, Export, Create Patch and Save As ask for; none
-    // left: a cancel.
+    // The files Import, Export, Create Patch and Save As ask for; none left: a cancel.
     std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
                                          const QString &start) override {
         fileStarts << start;
@@ -67,18 +58,19 @@ class ScriptedPrompter : public Prompter {
     QString pending() const {
         QStringList left;
         for (const Step &s : script_)
-            left << (s.open ? QStringLiteral("<open dialog>") : s.message.text);
+            left << (s.open ? QStringLiteral("<open dialog>") : s.text);
         return left.isEmpty() ? QStringLiteral("nothing") : left.join(QStringLiteral(" | "));
     }
 
-    QList<Message> messages; // every message shown, in order
-    QStringList details;     // the line under each message (why a save failed), or ""
-    QString openFolder;      // the folder the open dialog last started in
+    QStringList details; // the line under each message (why a save failed), or ""
+    QString openFolder;  // the folder the open dialog last started in
 
   private:
     struct Step {
         bool open;
-        Message message;
+        QString text;
+        Buttons buttons;
+        Icon icon;
         Answer answer;
         std::optional<OpenChoice> choice;
     };

@@ -3,6 +3,7 @@
 #include "ui/Texts.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QTest>
 
@@ -11,8 +12,7 @@ using namespace corvantis::test;
 
 namespace {
 
-// All bytes valid and none first in its list; Special differs in byte 1 only.
-const std::initializer_list<int> Ordinary = {0x18, 7, 16, 2, 1, 184, 33};
+// All bytes valid and none first in its list; First Byte FF.
 const std::initializer_list<int> Special = {0xFF, 7, 16, 2, 1, 184, 33};
 
 void expectWarning(EditorHarness &h, const QString &text, Answer answer) {
@@ -25,18 +25,10 @@ struct PickCase {
     QString item;
     int effect, n, before, after; // effect: byte 5, which decides byte 2's list
 };
-struct TypedCase {
-    const char *name; // how the text counts: Enter or focus out
-    QString text;
-    bool special;
-    int stored; // -1: out of range
-    QString shown;
-};
 
 } // namespace
 
 Q_DECLARE_METATYPE(PickCase)
-Q_DECLARE_METATYPE(TypedCase)
 
 class TestEditing : public QObject {
     Q_OBJECT
@@ -81,8 +73,7 @@ class TestEditing : public QObject {
     void numberBoxAndEffect() {
         EditorHarness h;
         QByteArray image = plainImage();
-        setRecord(image, 1, {0xFF, 8, 16, 2, 1, 184, 33});
-        setRecord(image, 2, Special);
+        setRecord(image, 1, Special);
         h.startOn(image);
         QList<int> seen;
         h.key("txtByte2", Qt::Key_Backspace);
@@ -107,57 +98,74 @@ class TestEditing : public QObject {
         box->setFocus();
         wheel();
         QVERIFY(h.window->store().SpellBytes(0, 6) != 176);
-        h.select(2);
-        for (int i = 0; i < 3; ++i) // emptied, 4, 42
+        h.select(1);
+        for (int i = 0; i < 3; ++i) // emptied, 3, 32
             expectWarning(h, texts::SpecialSlot, Answer::Yes);
         h.key("txtByte2", Qt::Key_Backspace);
-        h.type("txtByte2", "42");
+        h.type("txtByte2", "32");
         h.type("txtName", "Q"); // a special slot's name asks nothing
         QVERIFY(h.prompter.done());
-        QCOMPARE(h.window->store().SpellBytes(2, 2), quint8(42));
-        h.select(1);
+        QCOMPARE(h.window->store().SpellBytes(1, 2), quint8(32));
         expectWarning(h, texts::SpecialSlot, Answer::No);
         h.pick("cbByte5", "Negative Effect");
         QVERIFY(h.shown("txtByte2") && !h.shown("cbByte2"));
-        QCOMPARE(h.edit("txtByte2")->text(), "8");
+        QCOMPARE(h.edit("txtByte2")->text(), "32");
         expectWarning(h, texts::SpecialSlot, Answer::Yes);
         h.pick("cbByte5", "Negative Effect");
         QVERIFY(h.shown("cbByte2") && !h.shown("txtByte2"));
-        QCOMPARE(h.combo("cbByte2")->currentText(), "Dark");
-        QCOMPARE(h.rawLine(), "FF 08 10 02 03 B8 21 ");
+        QCOMPARE(h.combo("cbByte2")->currentText(), "Sleep");
+        QCOMPARE(h.rawLine(), "FF 20 10 02 03 B8 21 ");
     }
 
-    // Typed First Byte text counts on Enter and on leaving the box; what is
-    // not a value is out of range and the stored byte comes back.
-    void firstByteTyped_data() {
-        addRows<TypedCase>({
-            {"Enter", "a0", false, 0xA0, "A0"},
-            {"focus out", "6b High-Level", false, 0x6B, "6B High-Level"},
-            {"Enter, special slot", " 20 ", true, 0x20, "20 ZAP!"},
-            {"Enter, not a value", "Damaging", false, -1, "18 Damaging"},
-            {"focus out, out of range", "100", false, -1, "18 Damaging"},
-        });
-    }
+    // Typed First Byte text counts, never half-typed, on Enter, on leaving
+    // the box, and before Open, Save, Exit and Undo by their keys (after the
+    // guard's question); what is not a value is out of range, the stored
+    // byte's text comes back. Exit and the close box close on Yes, never save.
     void firstByteTyped() {
-        QFETCH(TypedCase, c);
-        EditorHarness h;
         QByteArray image = plainImage();
-        setRecord(image, 0, c.special ? Special : Ordinary);
-        h.startOn(image);
-        h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-        h.type("cbByte1", c.text);
-        QCOMPARE(h.rawLine().left(2), c.special ? "FF" : "18"); // nothing half-typed
-        if (c.stored < 0)
-            expectWarning(h, texts::OutOfRange, Answer::Ok);
-        if (c.special)
+        setRecord(image, 0, Special); // asked about first, once
+        for (bool closeBox : {false, true}) {
+            EditorHarness h;
+            h.startOn(image);
             expectWarning(h, texts::SpecialSlot, Answer::Yes);
-        if (QString(c.name).startsWith("Enter"))
-            h.key("cbByte1", Qt::Key_Return);
-        else
-            h.combo("cbByte3")->setFocus();
-        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-        QCOMPARE(int(h.window->store().SpellBytes(0, 1)), c.stored < 0 ? 0x18 : c.stored);
-        QCOMPARE(h.combo("cbByte1")->currentText(), c.shown);
+            const std::tuple<QString, QString, QString, int, QString> rows[] = {
+                // typed, the keys that count it (none: leaving the box), question, stored, shown
+                {" 20 ", "Return", {}, 0x20, "20 ZAP!"},
+                {"a0", {}, {}, 0xA0, "A0"},
+                {"Damaging", "Return", texts::OutOfRange, 0xA0, "A0"},
+                {"100", {}, texts::OutOfRange, 0xA0, "A0"},
+                {"28", "Ctrl+O", texts::UnsavedOpen, 0x28, "28 BANE, QUAK"},
+                {"30", "Ctrl+S", texts::SaveQuestion(h.path), 0x30, "30 HEL3, STOP"},
+                {"6b", "Ctrl+Q", texts::UnsavedQuit, 0x6B, "6B High-Level"},
+                {"40", "Ctrl+Z", {}, 0x6B, "6B High-Level"}}; // applied, then undone
+            for (const auto &[typed, keys, question, stored, shown] : rows) {
+                const QString raw = h.rawLine();
+                h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
+                h.type("cbByte1", typed);
+                QCOMPARE(h.rawLine(), raw);
+                if (question == texts::OutOfRange)
+                    expectWarning(h, question, Answer::Ok);
+                else if (!question.isEmpty())
+                    h.prompter.expect(question, Buttons::YesNo,
+                                      keys == "Ctrl+S" ? Icon::Question : Icon::Warning,
+                                      Answer::No);
+                if (keys.isEmpty())
+                    h.combo("cbByte3")->setFocus();
+                else
+                    QTest::keySequence(QApplication::focusWidget(), QKeySequence(keys));
+                QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+                QCOMPARE(int(h.window->store().SpellBytes(0, 1)), stored);
+                QCOMPARE(h.combo("cbByte1")->currentText(), shown);
+            }
+            h.prompter.expect(texts::UnsavedQuit, Buttons::YesNo, Icon::Warning, Answer::Yes);
+            if (closeBox)
+                h.window->close();
+            else
+                h.trigger("menuFileExit");
+            QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+            QVERIFY(!h.window->isVisible());
+            QCOMPARE(h.file(), image);
+        }
     }
 
     // Without a slot (the open was cancelled) edits touch no table and ask
@@ -166,7 +174,7 @@ class TestEditing : public QObject {
     void nameBox() {
         EditorHarness h;
         QByteArray image = plainImage();
-        setName(image, 0, bytes({0x8A, 0x8B, 0xFF, 0xFF}));
+        setName(image, 0, QByteArray::fromHex("8A8BFFFF"));
         h.path = h.folder.add("game.nes", image);
         h.prompter.expectOpenCancel();
         h.window->Form_Load();
@@ -180,14 +188,14 @@ class TestEditing : public QObject {
         h.type("cbByte1", "FF");
         h.key("cbByte1", Qt::Key_Return);
         h.pick("cbByte3", "Fire");
-        QVERIFY(h.prompter.messages.isEmpty() && !h.window->store().FileChanged);
+        QVERIFY(!h.window->store().FileChanged);
         h.prompter.expectOpen(h.path);
         h.trigger("menuFileOpen");
         QLineEdit *name = h.edit("txtName");
         h.key("txtName", Qt::Key_End);
         h.key("txtName", Qt::Key_Backspace);
         h.key("txtName", Qt::Key_Backspace);
-        QCOMPARE(h.window->store().SpellNames[0], bytes({0x8A, 0x8B}));
+        QCOMPARE(h.window->store().SpellNames[0], QByteArray::fromHex("8A8B"));
         // A chord with Alt or Super is a command, not a letter; AltGr's
         // characters and an input method's still type.
         using Keys = Qt::KeyboardModifiers;
@@ -202,8 +210,10 @@ class TestEditing : public QObject {
         for (Keys m : {Keys(Qt::GroupSwitchModifier), Qt::ControlModifier | Qt::AltModifier})
             QTest::keyClick(name, 'q', m);
         QCOMPARE(name->text(), "ozqq");
-        QCOMPARE(h.window->store().SpellNames[0], bytes({0xB2, 0xBD, 0xB4, 0xB4}));
-        h.paste("txtName", "A@b");
+        QCOMPARE(h.window->store().SpellNames[0], QByteArray::fromHex("B2BDB4B4"));
+        QApplication::clipboard()->setText("A@b"); // over the whole text
+        h.key("txtName", Qt::Key_A, Qt::ControlModifier);
+        h.key("txtName", Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(name->text(), "Ab");
         // Keys that insert nothing still work; the newest four characters win.
         h.key("txtName", Qt::Key_A, Qt::ControlModifier);
@@ -215,10 +225,9 @@ class TestEditing : public QObject {
         h.type("txtName", "-5!");
         h.key("txtName", Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(name->text(), "5!Ab");
-        QVERIFY(h.prompter.messages.isEmpty());
         h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
         h.trigger("menuFileSave");
-        QCOMPARE(h.file().mid(0x2BE13, 5), bytes({0x85, 0xC4, 0x8A, 0xA5, 0x00}));
+        QCOMPARE(h.file().mid(0x2BE13, 5), QByteArray::fromHex("85C48AA500"));
         // Read-only: a full name's edit asks twice (cut, then the cut text).
         h.prompter.expectOpen(h.path, true);
         h.trigger("menuFileOpen");

@@ -13,24 +13,18 @@
 using namespace corvantis;
 using namespace corvantis::test;
 
-namespace {
-
-QString actionText(EditorHarness &h, const char *name) {
-    auto *a = h.window->findChild<QAction *>(QLatin1String(name));
-    return a->isEnabled() ? a->text() : QString();
-}
-
-} // namespace
-
 class TestHistory : public QObject {
     Q_OBJECT
   private slots:
     // Undo and redo by key from any field: each pick a step, also after a
-    // visit elsewhere; typing one number a step until the slot changes; typed
-    // First Byte text applied first, then undone. Saved: Exit asks nothing.
-    void undoAndRedo() {
+    // visit elsewhere; typing one number a step until the slot changes. Copy
+    // Spell and Paste Spell by key: the selector's spell onto another slot; in
+    // the table rows onto rows, one cell over a column's cells.
+    void undoRedoCopyAndPaste() {
         EditorHarness h;
-        const QByteArray image = plainImage();
+        QByteArray image = plainImage();
+        setName(image, 4, QByteArray::fromHex("8F929B8E"));
+        setRecord(image, 5, {0x40, 32, 1, 1, 3, 216, 35});
         h.startOn(image);
         h.select(4);
         h.pick("cbByte3", "Magic Effect");
@@ -43,11 +37,6 @@ class TestHistory : public QObject {
         h.select(5);
         h.select(4);
         h.type("txtByte2", "5");
-        h.key("cbByte1", Qt::Key_A, Qt::ControlModifier);
-        h.type("cbByte1", "20");
-        h.key("cbByte1", Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(h.combo("cbByte1")->currentText(), "18 Damaging");
-        QCOMPARE(actionText(h, "menuEditRedo"), "&Redo First Byte of FIRE");
         QStringList undone;
         for (int i = 0; i < 4; ++i) {
             h.key("txtName", Qt::Key_Z, Qt::ControlModifier);
@@ -59,20 +48,43 @@ class TestHistory : public QObject {
         QCOMPARE(h.combo("cbSpellName")->currentIndex(), 4); // the undone slot is shown
         QCOMPARE(h.combo("cbByte3")->currentText(), "No Elemental");
         QVERIFY(!h.shown("lblFileChanged") && !h.shown("lblSpellChanged"));
-        QCOMPARE(actionText(h, "menuEditUndo"), QString());
+        QCOMPARE(h.actionText("menuEditUndo"), QString());
         for (int i = 0; i < 5; ++i)
             h.key("txtName", i % 2 ? Qt::Key_Y : Qt::Key_Z,
                   i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(h.edit("txtByte2")->text(), "125");
         QVERIFY(h.shown("lblFileChanged") && h.shown("lblSpellChanged"));
-        // Saved, undone and redone: back at the saved state Exit asks nothing.
-        h.prompter.expect(texts::SaveQuestion(h.path), Buttons::YesNo, Icon::Question, Answer::Yes);
-        h.trigger("menuFileSave");
-        h.trigger("menuEditUndo");
-        h.trigger("menuEditRedo");
-        h.trigger("menuFileExit");
-        QVERIFY(!h.window->isVisible() && h.prompter.done());
-        QCOMPARE(h.file().mid(0x301F0 + 4 * 8, 3), bytes({0x18, 125, 0x10}));
+
+        h.key("cbSpellName", Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text().section('\n', 1, 1).section('\t', 0, 4),
+                 "4\tFIRE\tFIRE\t8F929B8E\t24");
+        h.select(7);
+        h.key("cbByte3", Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(h.rawLine() + h.edit("txtName")->text(), "18 7D 10 01 01 B0 20 FIRE");
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo Paste onto LIT");
+        h.trigger("menuViewAllSpells");
+        auto *table = h.window->findChild<AllSpellsWindow *>();
+        QTRY_COMPARE(QApplication::activeWindow(), table);
+        QAbstractItemView *view = table->view();
+        // Cells chosen as a drag over them does, then a key.
+        const auto onCells = [&](int row, int column, int more, Qt::Key key) {
+            const QModelIndex first = view->model()->index(row, column);
+            view->setCurrentIndex(first);
+            view->selectionModel()->select(
+                QItemSelection(first, view->model()->index(row + more, column)),
+                QItemSelectionModel::ClearAndSelect);
+            QTest::keyClick(view, key, Qt::ControlModifier);
+        };
+        onCells(4, 1, 1, Qt::Key_C); // the labels of FIRE and SLEP: whole spells
+        onCells(20, 0, 1, Qt::Key_V);
+        onCells(4, 5, 0, Qt::Key_C); // FIRE's Elemental
+        onCells(30, 5, 2, Qt::Key_V);
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo Paste onto 3 spells");
+        for (const auto &[slot, from] : {std::pair{20, 4}, {21, 5}})
+            QVERIFY(h.window->store().record(slot) == h.window->store().record(from));
+        for (int slot = 29; slot <= 33; ++slot) // the Elemental only, of the three chosen
+            QCOMPARE(RawLine(h.window->store(), slot),
+                     slot == 29 || slot == 33 ? "18 00 00 01 01 B0 20 " : "18 00 10 01 01 B0 20 ");
     }
 
     // The table shows what the fields show, follows every change by its
@@ -136,7 +148,7 @@ class TestHistory : public QObject {
         });
         QCOMPARE(row(0).section('|', 5, 5), h.combo("cbByte3")->itemText(2));
         QCOMPARE(h.combo("cbSpellName")->currentText(), "AMUT");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Elemental of AMUT");
+        QCOMPARE(h.actionText("menuEditUndo"), "&Undo Elemental of AMUT");
         edit(0, 4, [](QWidget *box) { QTest::keyClicks(box, "9"); }); // Effectiveness 09
         edit(0, 2, [](QWidget *box) { QTest::keyClicks(box, "FI@RE"); });
         QCOMPARE(row(0).section('|', 2, 4), "FIRE|18 Damaging|9");
@@ -173,66 +185,20 @@ class TestHistory : public QObject {
         next.showBeside(h.window.get());
         QCOMPARE(next.size(), QSize(300, 200));
 
-        // Revert puts back the loaded record and name as one step, through the
-        // guard: asked on a special slot.
-        for (int slot : {0, 1}) {
-            h.select(slot);
-            for (int i = 0; i < 2 * (slot == 1); ++i) // for the pick, then for Revert
-                h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
-            h.pick("cbByte4", "Self");
-            h.type("txtName", "Z");
-            h.activate(); // the main window's slot, not the table's cells
-            h.trigger("menuEditRevert");
-            QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
-            QCOMPARE(h.rawLine().mid(9, 2), "01");
-            QCOMPARE(h.edit("txtName")->text(), "AAAA");
-            QCOMPARE(actionText(h, "menuEditRevert"), QString());
-            h.trigger("menuEditUndo");
-            QCOMPARE(h.edit("txtName")->text(), "AAAZ");
-        }
-    }
-
-    // Copy Spell and Paste Spell by key: the selector's spell onto another
-    // slot; in the table rows onto rows, one cell over a column's cells.
-    void copyAndPaste() {
-        EditorHarness h;
-        QByteArray image = plainImage();
-        setRecord(image, 4, {0x18, 10, 16, 2, 1, 208, 38});
-        setName(image, 4, bytes({0x8F, 0x92, 0x9B, 0x8E}));
-        setRecord(image, 5, {0x40, 32, 1, 1, 3, 216, 35});
-        h.startOn(image);
-        h.select(4);
-        h.key("cbSpellName", Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text().section('\n', 1, 1).section('\t', 0, 4),
-                 "4\tFIRE\tFIRE\t8F929B8E\t24");
-        h.select(7);
-        h.key("cbByte3", Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(h.rawLine() + h.edit("txtName")->text(), "18 0A 10 02 01 D0 26 FIRE");
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto LIT");
-
-        h.trigger("menuViewAllSpells");
-        auto *table = h.window->findChild<AllSpellsWindow *>();
-        QTRY_COMPARE(QApplication::activeWindow(), table);
-        QAbstractItemView *view = table->view();
-        // Cells chosen as a drag over them does, then a key.
-        const auto onCells = [&](int row, int column, int more, Qt::Key key) {
-            const QModelIndex first = view->model()->index(row, column);
-            view->setCurrentIndex(first);
-            view->selectionModel()->select(
-                QItemSelection(first, view->model()->index(row + more, column)),
-                QItemSelectionModel::ClearAndSelect);
-            QTest::keyClick(view, key, Qt::ControlModifier);
-        };
-        onCells(4, 1, 1, Qt::Key_C); // the labels of FIRE and SLEP: whole spells
-        onCells(20, 0, 1, Qt::Key_V);
-        onCells(4, 5, 0, Qt::Key_C); // FIRE's Elemental
-        onCells(30, 5, 2, Qt::Key_V);
-        QCOMPARE(actionText(h, "menuEditUndo"), "&Undo Paste onto 3 spells");
-        for (const auto &[slot, from] : {std::pair{20, 4}, {21, 5}})
-            QVERIFY(h.window->store().record(slot) == h.window->store().record(from));
-        for (int slot = 29; slot <= 33; ++slot) // the Elemental only, of the three chosen
-            QCOMPARE(RawLine(h.window->store(), slot),
-                     slot == 29 || slot == 33 ? "18 00 00 01 01 B0 20 " : "18 00 10 01 01 B0 20 ");
+        // Revert puts back record and name as one step, asking on a special slot.
+        h.select(1);
+        for (int i = 0; i < 2; ++i) // for the pick, then for Revert
+            h.prompter.expect(texts::SpecialSlot, Buttons::YesNo, Icon::Warning, Answer::Yes);
+        h.pick("cbByte4", "Self");
+        h.type("txtName", "Z");
+        h.activate(); // the main window's slot, not the table's cells
+        h.trigger("menuEditRevert");
+        QVERIFY2(h.prompter.done(), qPrintable(h.prompter.pending()));
+        QCOMPARE(h.rawLine().mid(9, 2), "01");
+        QCOMPARE(h.edit("txtName")->text(), "AAAA");
+        QCOMPARE(h.actionText("menuEditRevert"), QString());
+        h.trigger("menuEditUndo");
+        QCOMPARE(h.edit("txtName")->text(), "AAAZ");
     }
 };
 
