@@ -94,7 +94,7 @@ class TestFields : public QObject {
             {0xA0, {"  a0\t"}},
             {5, {"5", "5 foo"}},
             {0xFF, {"ff"}},
-            {0x18, {"18 anything at all"}},
+            {0x18, {"18 anything at all", "18 20"}},
             {0x0F, {"0F Fire"}},
             {Out,
              {"Damaging", "Fire", "1 8", "1 80", "5 f", "100", "18Damaging", "", "  ", "zz", "-1",
