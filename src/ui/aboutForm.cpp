@@ -26,10 +26,20 @@ void ensureResources() {
 
 QIcon ProgramIcon() {
     ensureResources();
-    QIcon icon(QString::fromLatin1(IconPath));
-    for (int size : {16, 48, 64, 128})
-        icon.addFile(QStringLiteral(":/icons/corvantis-spell-editor-%1.png").arg(size),
-                     QSize(size, size));
+    // Decoded as PNG by name (sniffing a file's format costs more than
+    // decoding it). The 64 and 128 pixel renderings are the 32 x 32 grid
+    // doubled and quadrupled pixel for pixel, so they are made here, not
+    // decoded; 16 and 48 are drawn apart.
+    const auto rendering = [](int size) {
+        return QImage(QStringLiteral(":/icons/corvantis-spell-editor-%1.png").arg(size), "PNG");
+    };
+    const QImage grid = rendering(32);
+    QIcon icon;
+    for (const QImage &image :
+         {rendering(16), grid, rendering(48),
+          grid.scaled(64, 64, Qt::IgnoreAspectRatio, Qt::FastTransformation),
+          grid.scaled(128, 128, Qt::IgnoreAspectRatio, Qt::FastTransformation)})
+        icon.addPixmap(QPixmap::fromImage(image));
     return icon;
 }
 

@@ -439,8 +439,16 @@ class TestWindow : public QObject {
         for (int y = 0; y < 64; ++y)
             for (int x = 0; x < 64; ++x)
                 QVERIFY(picture.pixel(x, y) == icon.pixel(x / 2, y / 2));
+        // The window's icon at each size is the one installed for the desktop.
+        const auto argb = [](const QImage &image) {
+            return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        };
         for (int size : {16, 32, 48, 64, 128})
-            QVERIFY(ProgramIcon().availableSizes().contains(QSize(size, size)));
+            QVERIFY2(
+                argb(ProgramIcon().pixmap(size).toImage()) ==
+                    argb(QImage(QStringLiteral(CORVANTIS_ICONS "/corvantis-spell-editor-%1.png")
+                                    .arg(size))),
+                qPrintable(QString::number(size)));
     }
 
     // At 9 (the window 294 x 397), 12 and 14 pt every caption, item and About
