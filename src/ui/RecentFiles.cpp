@@ -6,7 +6,6 @@
 #include <QEvent>
 #include <QMenu>
 #include <QSettings>
-#include <QTimer>
 
 namespace corvantis {
 
@@ -40,7 +39,7 @@ bool RecentFiles::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::Paint && !painted_) {
         painted_ = true;
         watched->removeEventFilter(this);
-        QTimer::singleShot(0, this, &RecentFiles::store);
+        QMetaObject::invokeMethod(this, &RecentFiles::store, Qt::QueuedConnection);
     }
     return QObject::eventFilter(watched, event);
 }

@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QTimer>
 
 namespace corvantis {
 
@@ -466,10 +465,13 @@ void mainForm::txtName_Change() {
 // ---- window events ----
 
 bool mainForm::event(QEvent *event) {
-    // The icon's other sizes are decoded after the first frame, not before.
+    // The icon's other sizes are decoded after the first frame, not before
+    // (a posted call, which runs after what was posted before it, where a
+    // zero timer may run first or later).
     if (event->type() == QEvent::Paint && !fullIcon_) {
         fullIcon_ = true;
-        QTimer::singleShot(0, this, [this] { setWindowIcon(ProgramIcon()); });
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowIcon(ProgramIcon()); }, Qt::QueuedConnection);
     }
     return QMainWindow::event(event);
 }
