@@ -8,6 +8,7 @@
 //
 // Usage: corvantis-bench-compare        run on the offscreen platform
 
+#include "BenchSupport.h"
 #include "data/MainModule.h"
 #include "exchange/Patch.h"
 #include "ui/CompareWindow.h"
@@ -29,28 +30,12 @@
 #include <vector>
 
 using namespace corvantis;
+using corvantis::bench::fail;
+using corvantis::bench::writeFile;
 
 namespace {
 
 constexpr qint64 ImageSize = 4 * 1024 * 1024 + 16;
-
-// Picks the file queued in next for every file dialog; answers Yes or OK.
-class FilePrompter : public Prompter {
-  public:
-    Answer ask(QWidget *, const QString &, Buttons buttons, Icon) override {
-        ++questions;
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-    std::optional<OpenChoice> chooseImage(QWidget *, const QString &) override {
-        return std::nullopt;
-    }
-    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
-                                         const QString &) override {
-        return FileChoice{next, 0};
-    }
-    QString next;
-    int questions = 0;
-};
 
 // Random bytes around ordinary records; with changed set, 32 of the spells
 // differ in a record byte and the name.
@@ -70,23 +55,6 @@ QByteArray image(unsigned seed, bool changed) {
     }
     PutRegions(bytes, RegionsOf(store.records()));
     return bytes;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QtMessageHandler defaultHandler = nullptr;
-void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        defaultHandler(type, context, message);
-}
-
-[[noreturn]] void fail(const char *what) {
-    std::fprintf(stderr, "bench: %s\n", what);
-    std::exit(1);
 }
 
 void report(const char *what, std::vector<double> ms, double targetMs) {
@@ -127,7 +95,7 @@ double toPainted(const ListPaints &paints, const std::function<void()> &step) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    defaultHandler = qInstallMessageHandler(quietOffscreen);
+    bench::installQuietOffscreen();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString open = dir.filePath(QStringLiteral("game.nes")),
@@ -142,7 +110,7 @@ int main(int argc, char *argv[]) {
     // What the editor remembers (recent images) stays here.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
 
-    FilePrompter prompter;
+    bench::CountingPrompter prompter;
     mainForm window(&prompter);
     window.Form_Load(open);
     QApplication::processEvents();

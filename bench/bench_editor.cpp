@@ -10,6 +10,7 @@
 // Usage: corvantis-bench                  run on the offscreen platform
 //        corvantis-bench --image PATH     only write the benchmark image
 
+#include "BenchSupport.h"
 #include "data/MainModule.h"
 #include "data/NameCodec.h"
 #include "fields/FieldCodec.h"
@@ -36,28 +37,12 @@
 #include <vector>
 
 using namespace corvantis;
+using corvantis::bench::fail;
+using corvantis::bench::writeFile;
 
 namespace {
 
 constexpr qint64 ImageSize = 256 * 1024 + 16;
-
-// Answers every question with its first button and counts them, so that a
-// question where none belongs shows in the figures instead of blocking.
-class CountingPrompter : public Prompter {
-  public:
-    Answer ask(QWidget *, const QString &, Buttons buttons, Icon) override {
-        ++questions;
-        return buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
-    }
-    std::optional<OpenChoice> chooseImage(QWidget *, const QString &) override {
-        return std::nullopt;
-    }
-    std::optional<FileChoice> chooseFile(QWidget *, const QString &, const QStringList &, bool,
-                                         const QString &) override {
-        return std::nullopt;
-    }
-    int questions = 0;
-};
 
 // Random bytes around ordinary records (no slot is special) whose Elemental
 // differs from slot to slot, and names "S0".."S63".
@@ -78,25 +63,6 @@ QByteArray benchImage() {
         image.replace(NameTableOffset + slot * NameRecordSize, NameRecordSize, name);
     }
     return image;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-// The offscreen platform says of each window that it cannot raise it or pass
-// its size hints on; nothing here needs either.
-QtMessageHandler defaultHandler = nullptr;
-void quietOffscreen(QtMsgType type, const QMessageLogContext &context, const QString &message) {
-    if (!message.startsWith(QLatin1String("This plugin does not support")))
-        defaultHandler(type, context, message);
-}
-
-[[noreturn]] void fail(const char *what) {
-    std::fprintf(stderr, "bench: %s\n", what);
-    std::exit(1);
 }
 
 // Runs one step that many times and returns each run's time in milliseconds.
@@ -194,7 +160,7 @@ int main(int argc, char *argv[]) {
     if (argc == 3 && qstrcmp(argv[1], "--image") == 0)
         return writeFile(QString::fromLocal8Bit(argv[2]), benchImage()) ? 0 : 1;
 
-    defaultHandler = qInstallMessageHandler(quietOffscreen);
+    bench::installQuietOffscreen();
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bench.nes"));
@@ -229,7 +195,7 @@ int main(int argc, char *argv[]) {
     }
 
     // ---- the window ----
-    CountingPrompter prompter;
+    bench::CountingPrompter prompter;
     mainForm window(&prompter);
     window.Form_Load(path);
     QApplication::processEvents();

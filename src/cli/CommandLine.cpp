@@ -207,8 +207,8 @@ void AddOptions(QCommandLineParser &parser) {
     parser.addOptions({
         {List, QStringLiteral("Prints the 64 spells of the image as a table.")},
         {Export,
-         QStringLiteral("Writes the spells of the image to <file>: CSV if it ends in .csv, "
-                        "JSON otherwise, JSON on standard output for -."),
+         QStringLiteral("Writes the spells of the image to <file>: JSON if it ends in .json, "
+                        "CSV if in .csv, JSON on standard output for -."),
          QStringLiteral("file")},
         {Import,
          QStringLiteral("Applies the spells of the JSON <file> to the image, saves it and "
