@@ -149,10 +149,8 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file,
     Outcome outcome = doc.applyImport(plan, asker);
     if (outcome.ok())
         outcome = output.isEmpty() ? doc.save(asker) : doc.saveCopy(output, asker);
-    if (!outcome.ok())
-        return report(outcome);
-    if (!outcome.warning.isEmpty())
-        warn(outcome.warning);
+    if (const int failed = report(outcome))
+        return failed;
     PrintOut(QStringLiteral("Changed %1 of 64 spells in %2:\n%3\n")
                  .arg(changed.size())
                  .arg(output.isEmpty() ? image : output, changed.join(QLatin1Char('\n'))));
@@ -164,12 +162,9 @@ int importSpells(SpellDocument &doc, const QString &image, const QString &file,
 int createPatch(const SpellDocument &doc, const QString &image, const QString &original,
                 const QString &patchPath, VerbAsker &asker) {
     QString written;
-    const Outcome outcome =
-        doc.createPatch(original, patchPath, *PatchFormatOf(patchPath), asker, &written);
-    if (!outcome.ok())
-        return report(outcome);
-    if (!outcome.warning.isEmpty())
-        warn(outcome.warning);
+    if (const int failed = report(
+            doc.createPatch(original, patchPath, *PatchFormatOf(patchPath), asker, &written)))
+        return failed;
     return PrintOut(
         QStringLiteral("Wrote %1, a patch from %2 to %3.\n").arg(written, original, image));
 }

@@ -107,7 +107,7 @@ Outcome SpellDocument::fieldValues(int n, const QStringList &values, const QList
         else
             return Outcome::refused(reasons::NotAChoice(value, FieldCaption(n)));
         if (!v && item < 0)
-            return Outcome::refused(reasons::OutOfRange);
+            return Outcome::guarded(reasons::OutOfRange);
         if (v)
             r.bytes[size_t(n - 1)] = *v;
         records.append({slot, r});

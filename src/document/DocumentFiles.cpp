@@ -54,7 +54,7 @@ Outcome SpellDocument::save(Asker &asker) {
         return Outcome::refused(reasons::NoImage);
     // The user asked for this image not to be changed: saving would change it.
     if (store_.ReadOnlyROM)
-        return Outcome::refused(reasons::ReadOnlyImage);
+        return Outcome::guarded(reasons::ReadOnlyImage);
     // Another program's change is replaced only when the user says so.
     const bool replace = store_.ChangedOnDisk();
     if (replace && asker.ask(Question::ReplaceOutsideChanges, {}) != Reply::Yes)
@@ -155,19 +155,18 @@ Outcome SpellDocument::applyImport(const ImportPlan &plan, Asker &asker, QList<i
         return Outcome::failed(plan.error);
     const QString name = QFileInfo(plan.file).fileName();
     return change(
-        plan.records, [&](int count) { return reasons::ImportStep(count, name); }, asker, taken);
+        plan.records,
+        [&](int count) { return reasons::StepFrom(QStringLiteral("Import"), count, name); }, asker,
+        taken);
 }
 
 Comparison SpellDocument::compareWith(const QString &path, QByteArray *file) const {
     QByteArray read;
     QString why;
     // A patch may be larger than the image it makes, not more than twice.
-    if (!ReadFile(path, 2 * MaximumImageSize, read, why)) {
-        Comparison c;
-        c.name = QFileInfo(path).fileName();
-        c.error = named(path, QStringLiteral("cannot read it: ") + why);
-        return c;
-    }
+    if (!ReadFile(path, 2 * MaximumImageSize, read, why))
+        return Comparison::failed(QFileInfo(path).fileName(),
+                                  named(path, QStringLiteral("cannot read it: ") + why));
     if (file)
         *file = read;
     return compareWith(read, QFileInfo(path).fileName());
@@ -176,12 +175,8 @@ Comparison SpellDocument::compareWith(const QString &path, QByteArray *file) con
 Comparison SpellDocument::compareWith(const QByteArray &file, const QString &name) const {
     QByteArray saved;
     QString why;
-    if (IsPatchFile(name, file) && !ReadFile(path(), MaximumImageSize, saved, why)) {
-        Comparison c;
-        c.name = name;
-        c.error = named(path(), why);
-        return c;
-    }
+    if (IsPatchFile(name, file) && !ReadFile(path(), MaximumImageSize, saved, why))
+        return Comparison::failed(name, named(path(), why));
     return CompareWithFile(file, name, store_, saved);
 }
 
@@ -199,8 +194,11 @@ Outcome SpellDocument::take(const Comparison &comparison, const QList<int> &chos
         records.append({c.slot, r});
     }
     return change(
-        records, [&](int count) { return reasons::TakeStep(count, comparison.name); }, asker,
-        taken);
+        records,
+        [&](int count) {
+            return reasons::StepFrom(QStringLiteral("Take"), count, comparison.name);
+        },
+        asker, taken);
 }
 
 Outcome SpellDocument::exportTo(const QString &path, ExportFormat format) const {

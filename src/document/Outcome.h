@@ -10,16 +10,18 @@ struct Outcome {
     enum Status {
         Done,      // done; warning may still have something to say
         Cancelled, // a question was answered so that nothing happened
-        Refused,   // not allowed (read-only image, an output that is an input, ...)
+        Guarded,   // the change guard's refusal: a read-only image, a value out of range
+        Refused,   // not allowed (an output that is an input, a paste that does not fit, ...)
         Failed,    // a file could not be read or written
     };
     Status status = Done;
-    QString reason;  // Refused, Failed: why
+    QString reason;  // Guarded, Refused, Failed: why
     QString warning; // Done: what the user must still hear
 
     bool ok() const { return status == Done; }
     static Outcome done(const QString &warning = {}) { return {Done, {}, warning}; }
     static Outcome cancelled() { return {Cancelled, {}, {}}; }
+    static Outcome guarded(const QString &why) { return {Guarded, why, {}}; }
     static Outcome refused(const QString &why) { return {Refused, why, {}}; }
     static Outcome failed(const QString &why) { return {Failed, why, {}}; }
 };

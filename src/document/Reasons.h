@@ -21,13 +21,12 @@ inline QString IsTheOriginal(const QString &path) {
     return QStringLiteral("%1 is the original image of the patch; it is not overwritten.")
         .arg(path);
 }
-inline QString ImportStep(int count, const QString &file) {
-    return count == 1 ? QStringLiteral("Import of 1 spell from %1").arg(file)
-                      : QStringLiteral("Import of %1 spells from %2").arg(count).arg(file);
-}
-inline QString TakeStep(int count, const QString &file) {
-    return count == 1 ? QStringLiteral("Take of 1 spell from %1").arg(file)
-                      : QStringLiteral("Take of %1 spells from %2").arg(count).arg(file);
+// An undo step that brings spells from a file: "Import of 10 spells from
+// mod.json", "Take of 1 spell from mod.bps".
+inline QString StepFrom(const QString &verb, int count, const QString &file) {
+    return QStringLiteral("%1 of %2 %3 from %4")
+        .arg(verb, QString::number(count),
+             count == 1 ? QStringLiteral("spell") : QStringLiteral("spells"), file);
 }
 
 inline QString PasteCount(int count, int selected) {

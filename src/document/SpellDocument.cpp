@@ -111,7 +111,7 @@ Outcome SpellDocument::change(const SlotRecords &records, const std::function<QS
     if (changing.isEmpty())
         return Outcome::done();
     if (store_.ReadOnlyROM)
-        return Outcome::refused(reasons::ReadOnlyImage);
+        return Outcome::guarded(reasons::ReadOnlyImage);
     if (!special.isEmpty()) {
         const bool one = changing.size() == 1;
         const Reply reply =
@@ -131,35 +131,32 @@ Outcome SpellDocument::change(const SlotRecords &records, const std::function<QS
 }
 
 Outcome SpellDocument::editField(int slot, int n, const QVariant &value, Asker &asker) {
-    SpellRecord r = record(slot);
+    const SpellRecord was = record(slot);
+    SpellRecord r = was;
     if (n == 0) {
         // As the name box keeps it: the last four characters, encoded.
         r.name = EncodeName(value.toString().right(NameLength));
-        if (r.name == record(slot).name)
-            return Outcome::done();
-        if (store_.ReadOnlyROM)
-            return Outcome::refused(reasons::ReadOnlyImage);
-        setName(slot, r.name, false);
-        return Outcome::done();
+    } else {
+        const int effect = DecodeField(5, r.byte(5)).index;
+        const bool typed = value.typeId() == QMetaType::QString;
+        std::optional<quint8> v = typed ? EncodeField(n, value.toString(), effect)
+                                        : EncodeField(n, value.toInt(), effect);
+        if (!v) {
+            if (typed)
+                return Outcome::guarded(reasons::OutOfRange);
+            // "Invalid Value" over a valid byte picks the list's first item,
+            // as the window's lists do; over an invalid one it changes nothing.
+            if (!IsValidValue(n, r.byte(n), effect))
+                return Outcome::done();
+            v = EncodeField(n, 0, effect);
+        }
+        r.bytes[size_t(n - 1)] = *v;
     }
-    const int effect = DecodeField(5, r.byte(5)).index;
-    const bool typed = value.typeId() == QMetaType::QString;
-    std::optional<quint8> v =
-        typed ? EncodeField(n, value.toString(), effect) : EncodeField(n, value.toInt(), effect);
-    if (!v) {
-        if (typed)
-            return Outcome::refused(reasons::OutOfRange);
-        // "Invalid Value" over a valid byte picks the list's first item, as
-        // the window's lists do; over an invalid one it changes nothing.
-        if (!IsValidValue(n, r.byte(n), effect))
-            return Outcome::done();
-        v = EncodeField(n, 0, effect);
-    }
-    if (*v == r.byte(n))
+    if (r == was)
         return Outcome::done();
-    switch (guard(slot, false)) {
+    switch (guard(slot, n == 0)) {
     case Guard::ReadOnly:
-        return Outcome::refused(reasons::ReadOnlyImage);
+        return Outcome::guarded(reasons::ReadOnlyImage);
     case Guard::AskSpecial:
         if (asker.ask(Question::ChangeSpecialSlot, {}) != Reply::Yes)
             return Outcome::cancelled();
@@ -167,7 +164,10 @@ Outcome SpellDocument::editField(int slot, int n, const QVariant &value, Asker &
     case Guard::Allowed:
         break;
     }
-    setByte(slot, n, *v);
+    if (n == 0)
+        setName(slot, r.name, false);
+    else
+        setByte(slot, n, r.byte(n));
     return Outcome::done();
 }
 

@@ -93,11 +93,11 @@ QString readTheirs(const QByteArray &file, Kind kind, const QByteArray &savedIma
             ApplyChange(c.theirs, change);
         return in.error;
     }
-    std::optional<QByteArray> now = savedImage;
-    if (!PutRegions(*now, RegionsOf(ours.records())))
+    QByteArray now = savedImage;
+    if (!PutRegions(now, RegionsOf(ours.records())))
         return tooShort(QStringLiteral("the open image"), savedImage.size());
     const AppliedPatch applied = ApplyPatch(kind == Kind::Ips ? PatchFormat::Ips : PatchFormat::Bps,
-                                            *now, file, Crc32(savedImage));
+                                            now, file, Crc32(savedImage));
     if (!applied.ok())
         return applied.error;
     if (!readTables(applied.image, c.theirs))
@@ -107,25 +107,18 @@ QString readTheirs(const QByteArray &file, Kind kind, const QByteArray &savedIma
                                   "is %2).")
                        .arg(hex(*applied.madeFor), hex(applied.checkedAgainst));
     const QString only = QStringLiteral("; this editor takes only its spells.");
-    if (const qint64 outside = untakenChanges(*now, applied.image))
+    if (const qint64 outside = untakenChanges(now, applied.image))
         c.notes << QStringLiteral("The patch also changes %1 %2 outside the spell tables")
                            .arg(GroupedNumber(outside),
                                 outside == 1 ? QStringLiteral("byte") : QStringLiteral("bytes")) +
                        only;
-    if (applied.image.size() != now->size())
+    if (applied.image.size() != now.size())
         c.notes << QStringLiteral("The patch also %1 the image from %2 to %3 bytes")
-                           .arg(applied.image.size() < now->size() ? QStringLiteral("shortens")
-                                                                   : QStringLiteral("lengthens"),
-                                GroupedNumber(now->size()), GroupedNumber(applied.image.size())) +
+                           .arg(applied.image.size() < now.size() ? QStringLiteral("shortens")
+                                                                  : QStringLiteral("lengthens"),
+                                GroupedNumber(now.size()), GroupedNumber(applied.image.size())) +
                        only;
     return {};
-}
-
-Comparison failed(const QString &name, const QString &error) {
-    Comparison c;
-    c.name = name;
-    c.error = error;
-    return c;
 }
 
 } // namespace
@@ -144,7 +137,7 @@ QString SpellDifference::cell(int column) const {
 std::vector<SpellDifference> CompareSpells(const MainModule &ours, const MainModule &theirs) {
     std::vector<SpellDifference> out;
     for (int slot = 0; slot < SlotCount; ++slot) {
-        const auto a = RecordOf(ours, slot), b = RecordOf(theirs, slot);
+        const auto a = ours.record(slot).bytes, b = theirs.record(slot).bytes;
         const QByteArray nameA = PaddedName(ours.SpellNames[slot]),
                          nameB = PaddedName(theirs.SpellNames[slot]);
         if (a == b && nameA == nameB)
@@ -176,6 +169,13 @@ std::vector<SpellDifference> CompareSpells(const MainModule &ours, const MainMod
     return out;
 }
 
+Comparison Comparison::failed(const QString &name, const QString &error) {
+    Comparison c;
+    c.name = name;
+    c.error = error;
+    return c;
+}
+
 QString Comparison::count() const {
     return QStringLiteral("%1 of %2 spells differ from %3")
         .arg(spells.size())
@@ -191,7 +191,8 @@ Comparison CompareWithFile(const QByteArray &file, const QString &name, const Ma
     const QString problem = readTheirs(file, kind, savedImage, ours, c);
     if (!problem.isEmpty())
         // The spell file's reader names the file itself.
-        return failed(name, kind == Kind::Spells ? problem : name + QStringLiteral(": ") + problem);
+        return Comparison::failed(
+            name, kind == Kind::Spells ? problem : name + QStringLiteral(": ") + problem);
     c.spells = CompareSpells(ours, c.theirs);
     return c;
 }

@@ -39,6 +39,7 @@ struct Comparison {
     // nothing else is set then.
     QString error;
     bool ok() const { return error.isEmpty(); }
+    static Comparison failed(const QString &name, const QString &error);
     // The other file's name, as the count says it.
     QString name;
     // Their spells: what Take takes.

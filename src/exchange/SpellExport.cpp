@@ -76,13 +76,6 @@ QString FieldKey(int byteNumber) {
     return keys.value(byteNumber - 1);
 }
 
-std::array<quint8, FieldCount> RecordOf(const MainModule &store, int slot) {
-    std::array<quint8, FieldCount> record{};
-    for (int n = 1; n <= FieldCount; ++n)
-        record[size_t(n - 1)] = store.SpellBytes(slot, n);
-    return record;
-}
-
 QString FieldText(const std::array<quint8, FieldCount> &record, int byteNumber) {
     const quint8 value = record[size_t(byteNumber - 1)];
     const int effect = DecodeField(5, record[4]).index;
@@ -94,7 +87,7 @@ QString FieldText(const std::array<quint8, FieldCount> &record, int byteNumber) 
 }
 
 QString FieldText(const MainModule &store, int slot, int byteNumber) {
-    return FieldText(RecordOf(store, slot), byteNumber);
+    return FieldText(store.record(slot).bytes, byteNumber);
 }
 
 QString RawLine(const MainModule &store, int slot) {

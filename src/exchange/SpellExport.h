@@ -20,9 +20,6 @@ constexpr int SpellsFormatVersion = 1;
 // the field shows goes under the same key with "Text" added.
 QString FieldKey(int byteNumber);
 
-// A slot's seven record bytes, byte n at [n - 1].
-std::array<quint8, FieldCount> RecordOf(const MainModule &store, int slot);
-
 // What the window's field shows for a record's byte n: the item's text, or
 // for byte 1 without an item its hexadecimal digits, for byte 2 in the number
 // case its decimal value. Byte 2 follows the effect that byte 5 shows.

@@ -34,13 +34,11 @@ void FileCommands::report(const Outcome &outcome, const QString &failure, QWidge
         break;
     case Outcome::Cancelled:
         break;
+    case Outcome::Guarded:
+        // The guard's refusal is its own message, as in the fields.
+        prompter_.ask(parent, outcome.reason, Buttons::OkCancel, Icon::Warning);
+        break;
     case Outcome::Refused:
-        // The guard's refusal of an edit is its own message, as in the fields.
-        if (outcome.reason == texts::ReadOnlyImage || outcome.reason == texts::OutOfRange) {
-            prompter_.ask(parent, outcome.reason, Buttons::OkCancel, Icon::Warning);
-            break;
-        }
-        [[fallthrough]];
     case Outcome::Failed:
         prompter_.askWithDetail(parent, failure, outcome.reason, Buttons::Ok, Icon::Critical);
         break;

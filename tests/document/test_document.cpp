@@ -104,7 +104,7 @@ class TestDocument : public QObject {
   private slots:
     // The guard, met by a table cell's edit as by the window's fields: a
     // record edit of a special slot asks first, even on a read-only image;
-    // otherwise read-only refuses.
+    // otherwise (a name too) read-only refuses.
     void guard() {
         for (bool readOnly : {false, true}) {
             Session s(testImage(), readOnly);
@@ -113,6 +113,9 @@ class TestDocument : public QObject {
             s.asker.expect(Question::ChangeSpecialSlot, Reply::No);
             QCOMPARE(s.doc.editField(1, 3, 5, s.asker).status, Outcome::Cancelled);
             QCOMPARE(s.doc.undoStack()->count(), int(!readOnly));
+            // A name never asks, special slot or not.
+            QCOMPARE(s.doc.editField(1, 0, QStringLiteral("ZAP"), s.asker).reason,
+                     readOnly ? reasons::ReadOnlyImage : QString());
         }
     }
 

@@ -368,7 +368,8 @@ class TestWindow : public QObject {
         }
         if (c.left == 3)
             return;
-        QCOMPARE(h.actionText("menuEditUndo"), "&Undo " + reasons::TakeStep(3 - c.left, "mod.bps"));
+        QCOMPARE(h.actionText("menuEditUndo"),
+                 "&Undo " + reasons::StepFrom("Take", 3 - c.left, "mod.bps"));
         h.trigger("menuEditUndo");
         QTRY_COMPARE(rows->rowCount(), 3);
     }
