@@ -1,7 +1,7 @@
 #pragma once
 
-// What the in-process benchmarks share: a prompter, writing their files, a
-// quiet offscreen platform, and ending on a wrong result.
+// What the benchmarks share: random image bytes, a prompter, writing their
+// files, a quiet offscreen platform, and ending on a wrong result.
 
 #include "ui/Prompter.h"
 
@@ -12,8 +12,19 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 namespace corvantis::bench {
+
+// Random bytes of the given size, the same for the same seed.
+inline QByteArray randomBytes(qint64 size, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> byte(0, 255);
+    QByteArray bytes(size, '\0');
+    for (char &b : bytes)
+        b = char(byte(rng));
+    return bytes;
+}
 
 // Answers every question with its first button and counts them, so that a
 // question where none belongs shows in the figures instead of blocking; a

@@ -26,7 +26,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <vector>
 
 using namespace corvantis;
@@ -40,11 +39,7 @@ constexpr qint64 ImageSize = 4 * 1024 * 1024 + 16;
 // Random bytes around ordinary records; with changed set, 32 of the spells
 // differ in a record byte and the name.
 QByteArray image(unsigned seed, bool changed) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    QByteArray bytes(ImageSize, '\0');
-    for (char &b : bytes)
-        b = char(byte(rng));
+    QByteArray bytes = bench::randomBytes(ImageSize, seed);
     MainModule store;
     for (int slot = 0; slot < SlotCount; ++slot) {
         const bool differs = changed && slot % 2 == 0;

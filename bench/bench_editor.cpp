@@ -33,7 +33,6 @@
 #include <cstdlib>
 #include <functional>
 #include <numeric>
-#include <random>
 #include <vector>
 
 using namespace corvantis;
@@ -47,11 +46,7 @@ constexpr qint64 ImageSize = 256 * 1024 + 16;
 // Random bytes around ordinary records (no slot is special) whose Elemental
 // differs from slot to slot, and names "S0".."S63".
 QByteArray benchImage() {
-    std::mt19937 rng(7);
-    std::uniform_int_distribution<int> byte(0, 255);
-    QByteArray image(ImageSize, '\0');
-    for (char &b : image)
-        b = char(byte(rng));
+    QByteArray image = bench::randomBytes(ImageSize, 7);
     for (int slot = 0; slot < SlotCount; ++slot) {
         const quint8 elemental = *EncodeField(3, slot % InvalidIndex(3));
         const quint8 record[FieldCount] = {0x18, 0, elemental, 1, 1, 176, 32};

@@ -11,6 +11,7 @@
 // Prints one line per figure; it never fails on a time, only on a wrong
 // result.
 
+#include "BenchSupport.h"
 #include "data/MainModule.h"
 #include "exchange/Patch.h"
 
@@ -23,7 +24,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <functional>
-#include <random>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -32,17 +32,10 @@
 extern char **environ;
 
 using namespace corvantis;
+using corvantis::bench::fail;
+using corvantis::bench::randomBytes;
 
 namespace {
-
-QByteArray randomBytes(qint64 size, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_int_distribution<int> byte(0, 255);
-    QByteArray bytes(size, '\0');
-    for (char &b : bytes)
-        b = char(byte(rng));
-    return bytes;
-}
 
 // An image of that size with ordinary records and names "AAAA", and the same
 // image with all 64 spells changed: a record byte and the name of each.
@@ -63,11 +56,6 @@ std::pair<QByteArray, QByteArray> images(qint64 size) {
     QByteArray target = original;
     PutRegions(target, RegionsOf(store.records()));
     return {original, target};
-}
-
-[[noreturn]] void fail(const char *what) {
-    std::fprintf(stderr, "bench: %s\n", what);
-    std::exit(1);
 }
 
 double median(std::vector<double> ms) {
